@@ -1,0 +1,313 @@
+#include "runtime/file.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "runtime/numbered_table.h"
+
+namespace {
+
+// Reads go through a buffer so that a line costs one native call per
+// buffer-full rather than one per byte.  The file's logical position is the
+// native position less the bytes still unread in the buffer; every write, seek
+// and position query first gives those bytes back to the file.
+constexpr size_t READ_BUFFER_SIZE = 64 * 1024;
+
+struct FileEntry {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    std::vector<char> buffer;
+    size_t next = 0;  // first unread byte of the buffer
+    size_t end = 0;   // end of the valid bytes of the buffer
+};
+
+struct Listing {
+    HANDLE search = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA data{};
+    bool first_delivered = false;
+};
+
+struct FileLibrary {
+    NumberedTable<FileEntry> files{10, 10, 0x10000, 0x7FFFFFFE};
+    NumberedTable<Listing> listings{10, 10, 0x10000, 0x7FFFFFFE};
+    int current_file = -1;
+    int current_listing = -1;
+    WIN32_FIND_DATAA last_entry{};
+};
+
+FileLibrary lib;
+
+FileEntry* current_file() { return lib.files.find(lib.current_file); }
+
+bool refill(FileEntry& f) {
+    if (f.buffer.empty()) f.buffer.resize(READ_BUFFER_SIZE);
+    DWORD got = 0;
+    if (!ReadFile(f.handle, f.buffer.data(), static_cast<DWORD>(f.buffer.size()), &got, nullptr)) got = 0;
+    f.next = 0;
+    f.end = got;
+    return got > 0;
+}
+
+// Next byte of the file without consuming it, or -1 at its end.
+int peek_byte(FileEntry& f) {
+    if (f.next == f.end && !refill(f)) return -1;
+    return static_cast<unsigned char>(f.buffer[f.next]);
+}
+
+// Gives the unread buffered bytes back to the file, so that the native
+// position is the logical one again.
+void settle(FileEntry& f) {
+    if (f.end > f.next) {
+        LARGE_INTEGER back;
+        back.QuadPart = -static_cast<LONGLONG>(f.end - f.next);
+        SetFilePointerEx(f.handle, back, nullptr, FILE_CURRENT);
+    }
+    f.next = f.end = 0;
+}
+
+void close_entry(FileEntry& f) {
+    if (f.handle != INVALID_HANDLE_VALUE) CloseHandle(f.handle);
+    f.handle = INVALID_HANDLE_VALUE;
+}
+
+void close_listing(Listing& l) {
+    if (l.search != INVALID_HANDLE_VALUE) FindClose(l.search);
+    l.search = INVALID_HANDLE_VALUE;
+}
+
+intptr_t open_numbered(int number, const std::string& path, DWORD access, DWORD disposition) {
+    if (FileEntry* old = lib.files.find(number)) {
+        close_entry(*old);
+        lib.files.remove(number);
+        if (lib.current_file == number) lib.current_file = -1;
+    }
+    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    FileEntry f;
+    f.handle = h;
+    int stored = lib.files.store(number, std::move(f));
+    if (stored < 0) {
+        CloseHandle(h);
+        return 0;
+    }
+    lib.current_file = stored;
+    return number == -1 ? stored : reinterpret_cast<intptr_t>(h);
+}
+
+bool is_drive(const std::string& path) {
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (path.size() == 2) return letter(path[0]) && path[1] == ':';
+    if (path.size() == 3) return letter(path[0]) && path[1] == ':' && path[2] == '\\';
+    return false;
+}
+
+std::string with_backslash(const std::string& folder) {
+    if (!folder.empty() && folder.back() != '\\') return folder + "\\";
+    return folder;
+}
+
+bool is_dot_entry(const char* name) {
+    return (name[0] == '.' && name[1] == 0) || (name[0] == '.' && name[1] == '.' && name[2] == 0);
+}
+
+}  // namespace
+
+int64_t file_size(const std::string& path) {
+    if (path.empty()) return -1;
+    if (is_drive(path)) {
+        std::string root = path.substr(0, 2) + "\\";
+        return GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR ? -1 : -2;
+    }
+    std::string p = path;
+    if (p.back() == '\\') p.pop_back();
+    // Attributes rather than a search, so that wildcards in a name never match
+    // some other file.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (p.empty() || !GetFileAttributesExA(p.c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -2;
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+int create_directory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
+}
+
+int copy_file(const std::string& source, const std::string& destination) {
+    // Windows refuses to overwrite a read-only file; Wine lets its superuser
+    // do it, so the refusal is made here for both.
+    DWORD attributes = GetFileAttributesA(destination.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    return CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 1 : 0;
+}
+
+int delete_file(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? 1 : 0;
+}
+
+int delete_directory(const std::string& folder, const std::string& pattern, int flags) {
+    if (folder.empty()) return 0;
+    std::string dir = with_backslash(folder);
+    std::string search = dir + (pattern.empty() ? "*.*" : pattern);
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA(search.c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        std::string path = dir + data.cFileName;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if ((flags & DELETE_RECURSIVE) && !is_dot_entry(data.cFileName))
+                delete_directory(path, pattern, flags);
+        } else {
+            if (flags & DELETE_FORCE) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+    if (flags & DELETE_FORCE) SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryA(dir.c_str()) ? 1 : 0;
+}
+
+intptr_t read_file(int number, const std::string& path) {
+    return open_numbered(number, path, GENERIC_READ, OPEN_EXISTING);
+}
+
+intptr_t open_file(int number, const std::string& path) {
+    return open_numbered(number, path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+}
+
+intptr_t create_file(int number, const std::string& path) {
+    return open_numbered(number, path, GENERIC_WRITE, CREATE_ALWAYS);
+}
+
+void close_file(int number) {
+    FileEntry* f = lib.files.find(number);
+    if (!f) return;
+    close_entry(*f);
+    lib.files.remove(number);
+    if (lib.current_file == number) lib.current_file = -1;
+}
+
+// A line longer than LINE_LIMIT keeps its first LINE_LIMIT bytes; the rest of
+// it is skipped up to its line end, so the next call starts on the next line.
+std::string read_line() {
+    std::string line;
+    FileEntry* f = current_file();
+    if (!f) return line;
+    for (;;) {
+        if (f->next == f->end && !refill(*f)) return line;
+        // Scan the buffered bytes for a line end in one pass.
+        const char* start = f->buffer.data() + f->next;
+        size_t n = f->end - f->next, i = 0;
+        while (i < n && start[i] != '\r' && start[i] != '\n' && start[i] != 0) ++i;
+        if (line.size() < LINE_LIMIT) line.append(start, std::min(i, LINE_LIMIT - line.size()));
+        f->next += i;
+        if (i == n) continue;
+        char end = f->buffer[f->next++];
+        if (end == '\r' && peek_byte(*f) == '\n') ++f->next;
+        return line;
+    }
+}
+
+int end_of_file(int number) {
+    FileEntry* f = lib.files.find(number);
+    if (!f) return -1;
+    return peek_byte(*f) < 0 ? -1 : 0;
+}
+
+int write_text(const std::string& text) {
+    FileEntry* f = current_file();
+    if (!f || text.empty()) return 0;
+    settle(*f);
+    DWORD written = 0;
+    if (!WriteFile(f->handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return 0;
+    return static_cast<int>(written);
+}
+
+int write_line(const std::string& text) {
+    if (!current_file()) return 0;
+    return write_text(text + "\r\n");
+}
+
+void file_seek(int64_t position) {
+    FileEntry* f = current_file();
+    if (!f) return;
+    f->next = f->end = 0;
+    LARGE_INTEGER to;
+    to.QuadPart = position;
+    SetFilePointerEx(f->handle, to, nullptr, FILE_BEGIN);
+}
+
+int64_t file_position() {
+    FileEntry* f = current_file();
+    if (!f) return 0;
+    LARGE_INTEGER zero{}, at{};
+    if (!SetFilePointerEx(f->handle, zero, &at, FILE_CURRENT)) return 0;
+    return at.QuadPart - static_cast<int64_t>(f->end - f->next);
+}
+
+int64_t file_length() {
+    FileEntry* f = current_file();
+    if (!f) return -1;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(f->handle, &size)) return -1;
+    return size.QuadPart;
+}
+
+int examine_directory(int number, const std::string& folder, const std::string& pattern) {
+    if (Listing* old = lib.listings.find(number)) {
+        close_listing(*old);
+        lib.listings.remove(number);
+    }
+    lib.current_listing = -1;
+    std::string search = with_backslash(folder) + (pattern.empty() ? "*.*" : pattern);
+    Listing l;
+    l.search = FindFirstFileA(search.c_str(), &l.data);
+    if (l.search == INVALID_HANDLE_VALUE) return 0;
+    int stored = lib.listings.store(number, l);
+    if (stored < 0) {
+        FindClose(l.search);
+        return 0;
+    }
+    lib.current_listing = stored;
+    return number == -1 ? stored : 1;
+}
+
+int next_directory_entry() {
+    Listing* l = lib.listings.find(lib.current_listing);
+    if (!l) return ENTRY_NONE;
+    if (l->first_delivered && !FindNextFileA(l->search, &l->data)) {
+        close_listing(*l);
+        lib.listings.remove(lib.current_listing);
+        lib.current_listing = -1;
+        return ENTRY_NONE;
+    }
+    l->first_delivered = true;
+    lib.last_entry = l->data;
+    return (l->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? ENTRY_FOLDER : ENTRY_FILE;
+}
+
+std::string directory_entry_name() {
+    return lib.last_entry.cFileName;
+}
+
+int64_t directory_entry_size() {
+    return (static_cast<int64_t>(lib.last_entry.nFileSizeHigh) << 32) | lib.last_entry.nFileSizeLow;
+}
+
+uint32_t directory_entry_attributes() {
+    return lib.last_entry.dwFileAttributes;
+}
+
+void select_directory(int number) {
+    lib.current_listing = lib.listings.find(number) ? number : -1;
+}
+
+void release_files() {
+    lib.files.for_each([](int, FileEntry& f) { close_entry(f); });
+    lib.listings.for_each([](int, Listing& l) { close_listing(l); });
+    lib = FileLibrary{};
+}

@@ -1,0 +1,74 @@
+#include "tests/support/scratch.h"
+
+#include <cstdio>
+
+ScratchFolder::ScratchFolder() {
+    static unsigned counter = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    for (;;) {
+        char name[64];
+        std::snprintf(name, sizeof name, "kit%lu_%u_%lu\\", GetCurrentProcessId(), counter++,
+                      GetTickCount());
+        path_ = std::string(temp) + name;
+        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    }
+}
+
+ScratchFolder::~ScratchFolder() { remove_tree(path_); }
+
+void remove_tree(const std::string& folder) {
+    std::string dir = folder;
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = dir + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                remove_tree(path);
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(path.c_str());
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(h, &data));
+        FindClose(h);
+    }
+    SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(dir.c_str());
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+std::string read_bytes(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "";
+    std::string bytes;
+    char buffer[65536];
+    DWORD got;
+    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(h);
+    return bytes;
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void make_folder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+void set_read_only(const std::string& path, bool on) {
+    SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+}
