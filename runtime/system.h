@@ -1,0 +1,17 @@
+// Starting other programs, the command line, pauses and the Windows version.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr int RUN_WAIT = 1;    // wait until the started process ends
+constexpr int RUN_HIDDEN = 2;  // start it hidden
+
+// Starts file through the shell's "Open" verb.  Non-zero on success (the
+// process handle when one was created), 0 on failure.
+intptr_t run_program(const std::string& file, const std::string& parameters,
+                     const std::string& folder, int flags);
+std::string next_program_parameter();  // "" when none is left
+void delay(int milliseconds);
+// 10 Windows 95, 30 98, 40 ME, 5 NT 3.51, 20 NT 4.0, 50 2000, 60 XP, 100 anything else.
+int windows_version();

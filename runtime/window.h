@@ -1,0 +1,44 @@
+// Numbered windows, the event source and the modal requesters.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Event codes.  poll_event returns 0 when nothing waits; any other value is
+// the raw number of a message the layer did not translate.
+constexpr int EVENT_GADGET = 13100;
+constexpr int EVENT_CLOSE_WINDOW = 16;
+
+// open_window flags; other bits are native window styles passed through
+// (WS_CAPTION 0xC00000, WS_SYSMENU 0x80000).
+constexpr uint32_t WINDOW_SCREEN_CENTERED = 1;
+constexpr uint32_t WINDOW_PARENT_CENTERED = 2;
+constexpr uint32_t WINDOW_INVISIBLE = 0x10000000;
+constexpr uint32_t WINDOW_BORDERLESS = 0x80000000;
+
+// Opens a window of the given client size; it becomes the current window.
+// Returns its native handle (its identifier for number -1), 0 on failure.
+intptr_t open_window(int number, int x, int y, int width, int height, uint32_t flags,
+                     const std::string& title);
+void close_window(int number);
+HWND window_handle();                    // the current window
+void resize_window(int width, int height);
+int window_height();
+void set_tool_window(HWND window, int on);
+
+int wait_event();
+int poll_event();
+int event_gadget();                      // gadget of the last EVENT_GADGET
+int event_type();                        // its notification type (list boxes: 0 selection, 2 double click)
+
+// Modal requesters: the program's other windows are disabled while they are
+// open.  message_box returns the id of the button pressed (1 = OK);
+// choose_folder returns the chosen folder ending in "\", "" when cancelled.
+int message_box(const std::string& title, const std::string& text, uint32_t flags);
+std::string choose_folder(const std::string& title, const std::string& initial_folder);
+
+// Window and gadget tables; called by init_runtime and release_runtime.
+void init_windows();
+void release_windows();
