@@ -1,9 +1,12 @@
 #include "runtime/runtime.h"
 
 void init_runtime() {
+    init_windows();
 }
 
 void release_runtime() {
+    release_windows();
     close_settings();
     release_files();
+    release_images();
 }

@@ -29,5 +29,6 @@ void remove_tree(const std::string& folder);
 void write_bytes(const std::string& path, const std::string& bytes);
 std::string read_bytes(const std::string& path);  // "" when the file cannot be read
 bool exists(const std::string& path);
+long long file_size_of(const std::string& path);  // -1 when missing, -2 for a folder
 void make_folder(const std::string& path);
 void set_read_only(const std::string& path, bool on);

@@ -1,0 +1,263 @@
+// Panels: a tab control in a container window, one hidden page window per
+// tab.  The page of each tab is kept in the tab item's own data (TCIF_PARAM),
+// so the notifications find it from the tab control alone.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "runtime/gadget.h"
+#include "runtime/gadget_internal.h"
+#include "runtime/window.h"
+
+namespace {
+
+constexpr char PAGE_BRUSH_PROPERTY[] = "KitPageBrush";
+constexpr int CAPTION_LIMIT = 32000;
+
+using IsAppThemedFn = BOOL(WINAPI*)();
+using DrawThemeParentBackgroundFn = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
+
+// uxtheme is optional: without it, or without visual styles, pages keep the
+// default colours.
+struct PanelTheme {
+    bool looked_up = false;
+    HMODULE library = nullptr;
+    DrawThemeParentBackgroundFn draw_parent_background = nullptr;  // set only when themed
+};
+
+PanelTheme theme;
+
+void look_up_theme() {
+    if (theme.looked_up) return;
+    theme.looked_up = true;
+    theme.library = LoadLibraryA("uxtheme.dll");
+    if (!theme.library) return;
+    auto is_app_themed = library_function<IsAppThemedFn>(theme.library, "IsAppThemed");
+    if (is_app_themed && is_app_themed())
+        theme.draw_parent_background =
+            library_function<DrawThemeParentBackgroundFn>(theme.library, "DrawThemeParentBackground");
+}
+
+LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    return SendMessageA(window, message, wparam, lparam);
+}
+
+HWND page_of(HWND tab, int index) {
+    TCITEMA item{};
+    item.mask = TCIF_PARAM;
+    if (index < 0 || !send(tab, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<HWND>(item.lParam);
+}
+
+// x 2, y strip + 4, width client - 4, height client - strip - 6, where the
+// strip is one tab's height times the number of tab rows.
+void place_page(HWND tab, HWND page) {
+    RECT client, item{};
+    GetClientRect(tab, &client);
+    send(tab, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    int strip = (item.bottom - item.top) * static_cast<int>(send(tab, TCM_GETROWCOUNT));
+    SetWindowPos(page, nullptr, 2, strip + 4, client.right - 4, client.bottom - strip - 6,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void leave_page(HWND tab, int index) {
+    HWND page = page_of(tab, index);
+    if (!page) return;
+    ShowWindow(page, SW_HIDE);
+    EnableWindow(page, FALSE);
+}
+
+void enter_page(HWND tab, int index) {
+    HWND page = page_of(tab, index);
+    if (!page) return;
+    place_page(tab, page);
+    EnableWindow(page, TRUE);
+    ShowWindow(page, SW_SHOW);
+}
+
+int selected_page(HWND tab) { return static_cast<int>(send(tab, TCM_GETCURSEL)); }
+
+void tab_notification(HWND tab, UINT code) {
+    if (code == TCN_SELCHANGING) leave_page(tab, selected_page(tab));
+    if (code == TCN_SELCHANGE) enter_page(tab, selected_page(tab));
+    if (code == static_cast<UINT>(NM_CLICK)) {  // after the page switch of the same click
+        SetFocus(tab);
+        raise_event(EVENT_GADGET, GetDlgCtrlID(tab), static_cast<int>(NM_CLICK));
+    }
+}
+
+// The container handles its tab control's notifications and passes commands
+// on to the program window, except the pages' own (a page is a notifying
+// static, and a click on its background is not a gadget's use).
+LRESULT CALLBACK container_proc(HWND container, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NOTIFY) {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+        if (GetParent(header->hwndFrom) == container) {
+            tab_notification(header->hwndFrom, header->code);
+            return 0;
+        }
+    }
+    if (message == WM_COMMAND && lparam) {
+        HWND sender = reinterpret_cast<HWND>(lparam);
+        if (GetParent(GetParent(sender)) == container) return 0;
+        return send(GetAncestor(container, GA_ROOT), message, wparam, lparam);
+    }
+    return call_base_proc(container, message, wparam, lparam);
+}
+
+bool has_themed_background(HWND control) {
+    char name[32];
+    if (GetClassNameA(control, name, sizeof name) <= 0) return false;
+    return lstrcmpiA(name, "static") == 0 || lstrcmpiA(name, "button") == 0 ||
+           lstrcmpiA(name, "msctls_trackbar32") == 0;
+}
+
+// A brush of the themed page background behind `control`.  The page keeps
+// the last one it made and deletes it when it makes the next or goes away.
+HBRUSH themed_background(HWND page, HDC dc, HWND control) {
+    if (!theme.draw_parent_background || !has_themed_background(control)) return nullptr;
+    RECT r;
+    GetClientRect(control, &r);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP picture = CreateCompatibleBitmap(dc, r.right, r.bottom);
+    HGDIOBJ previous = SelectObject(memory, picture);
+    theme.draw_parent_background(control, memory, &r);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    HBRUSH brush = CreatePatternBrush(picture);  // holds its own copy of the picture
+    DeleteObject(picture);
+    HANDLE old = GetPropA(page, PAGE_BRUSH_PROPERTY);
+    if (old) DeleteObject(old);
+    SetPropA(page, PAGE_BRUSH_PROPERTY, brush);
+    SetBkMode(dc, TRANSPARENT);
+    return brush;
+}
+
+// With visual styles the page shows the tab control's themed body behind it.
+void paint_themed_page(HWND page) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(page, &ps);
+    theme.draw_parent_background(page, dc, &ps.rcPaint);
+    EndPaint(page, &ps);
+}
+
+// Pages pass the commands of their gadgets to the program window.
+LRESULT CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        return send(GetAncestor(page, GA_ROOT), message, wparam, lparam);
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (HBRUSH brush = themed_background(page, reinterpret_cast<HDC>(wparam),
+                                             reinterpret_cast<HWND>(lparam)))
+            return reinterpret_cast<LRESULT>(brush);
+        break;
+    case WM_ERASEBKGND:
+        if (theme.draw_parent_background) return 1;
+        break;
+    case WM_PAINT:
+        if (!theme.draw_parent_background) break;
+        paint_themed_page(page);
+        return 0;
+    case WM_PRINTCLIENT:
+        if (!theme.draw_parent_background) break;
+        theme.draw_parent_background(page, reinterpret_cast<HDC>(wparam), nullptr);
+        return 0;
+    case WM_NCDESTROY:
+        if (HANDLE brush = RemovePropA(page, PAGE_BRUSH_PROPERTY)) DeleteObject(brush);
+        break;
+    }
+    return call_base_proc(page, message, wparam, lparam);
+}
+
+// --- Panel operations ---
+
+int panel_state(const GadgetRecord& g) { return selected_page(g.window); }
+
+// The same page switch as a click on a tab, without the click's event.
+void set_panel_state(GadgetRecord& g, int index) {
+    leave_page(g.window, selected_page(g.window));
+    send(g.window, TCM_SETCURSEL, index);
+    enter_page(g.window, selected_page(g.window));
+}
+
+std::string panel_text(const GadgetRecord& g) {
+    int index = selected_page(g.window);
+    if (index < 0) return "";
+    // The tab control gives no length: grow the buffer until the caption fits.
+    for (int size = 256;; size *= 2) {
+        std::string caption(size, '\0');
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        item.cchTextMax = size;
+        if (!send(g.window, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item))) return "";
+        caption.resize(lstrlenA(item.pszText));
+        if (static_cast<int>(caption.size()) < size - 1 || size >= CAPTION_LIMIT) return caption;
+    }
+}
+
+void set_panel_text(GadgetRecord& g, const std::string& text) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(text.c_str());
+    send(g.window, TCM_SETITEMA, selected_page(g.window), reinterpret_cast<LPARAM>(&item));
+}
+
+// Adds a tab and its page; the page becomes the gadget parent.
+void add_page(GadgetRecord& g, int position, const std::string& text) {
+    HWND tab = g.window;
+    int count = static_cast<int>(send(tab, TCM_GETITEMCOUNT));
+    int at = (position < 0 || position > count) ? count : position;
+    HWND page = CreateWindowExA(0, "STATIC", "", 0x40000100, 0, 0, 0, 0, tab, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    if (!page) return;
+    subclass_control(page, page_proc);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.lParam = reinterpret_cast<LPARAM>(page);
+    if (send(tab, TCM_INSERTITEMA, at, reinterpret_cast<LPARAM>(&item)) < 0) {
+        DestroyWindow(page);
+        return;
+    }
+    set_gadget_parent(page);
+    if (selected_page(tab) < 0) send(tab, TCM_SETCURSEL, 0);
+    enter_page(tab, selected_page(tab));  // also lays out again for a new row of tabs
+}
+
+int count_pages(const GadgetRecord& g) { return static_cast<int>(send(g.window, TCM_GETITEMCOUNT)); }
+
+}  // namespace
+
+const GadgetKindOps PANEL_KIND{
+    .destroy = nullptr,
+    .get_state = panel_state,
+    .set_state = set_panel_state,
+    .get_text = panel_text,
+    .set_text = set_panel_text,
+    .add_item = add_page,
+    .count_items = count_pages,
+};
+
+// The gadget's handle is the tab control; the container is its outer window.
+intptr_t create_panel(int number, int x, int y, int width, int height) {
+    int id = begin_gadget(number);
+    if (id < 0) return 0;
+    look_up_theme();
+    GadgetRecord g;
+    g.ops = &PANEL_KIND;
+    g.outer = create_control(id, gadget_parent(), "STATIC", 0x50000100, 0, {x, y, width, height}, "");
+    if (g.outer) {
+        subclass_control(g.outer, container_proc);
+        g.window = create_control(id, g.outer, WC_TABCONTROLA, 0x50030000, 0, {0, 0, width, height}, "");
+        if (!g.window) DestroyWindow(g.outer);
+    }
+    intptr_t result = end_gadget(number, id, g);
+    if (result) push_gadget_parent();
+    return result;
+}
+
+void release_panel_theme() {
+    if (theme.library) FreeLibrary(theme.library);
+    theme = PanelTheme{};
+}

@@ -1,0 +1,87 @@
+// Starting other programs, the command line, pauses and the Windows version.
+#include "runtime/system.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "runtime/gadget_internal.h"
+#include "runtime/text.h"
+
+namespace {
+
+struct ProgramStarts {
+    std::vector<HANDLE> processes;  // handles run_program returned; the layer closes them
+    size_t next_parameter = 0;      // index of the parameter next_program_parameter gives
+};
+
+ProgramStarts starts;
+
+// The caller's folder; otherwise the file's own folder (with its "\");
+// "" (the current folder applies) for a bare file name.
+std::string working_folder(const std::string& file, const std::string& folder) {
+    if (!folder.empty()) return folder;
+    size_t slash = file.rfind('\\');
+    return slash == std::string::npos ? "" : file.substr(0, slash + 1);
+}
+
+}  // namespace
+
+// Through the shell's "Open" verb, so that documents and web links open in
+// their program.  The shell shows no error box of its own (SEE_MASK_FLAG_NO_UI).
+// The layer keeps the process handle it returns and closes it when the
+// runtime is released; callers never close it.
+intptr_t run_program(const std::string& file, const std::string& parameters,
+                     const std::string& folder, int flags) {
+    if (file.empty()) return 0;
+    std::string directory = working_folder(file, folder);
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = "Open";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+    info.nShow = (flags & RUN_HIDDEN) ? SW_HIDE : SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) return 0;
+    if (!info.hProcess) return 1;  // handed to a program that was already running
+    if (flags & RUN_WAIT) WaitForSingleObject(info.hProcess, INFINITE);
+    starts.processes.push_back(info.hProcess);
+    return reinterpret_cast<intptr_t>(info.hProcess);
+}
+
+void release_programs() {
+    for (HANDLE process : starts.processes) CloseHandle(process);
+    starts.processes.clear();
+}
+
+// The command line is split again at every call; the position survives.
+std::string next_program_parameter() {
+    std::vector<std::string> parameters = split_program_parameters(GetCommandLineA());
+    if (starts.next_parameter >= parameters.size()) return "";
+    return parameters[starts.next_parameter++];
+}
+
+void delay(int milliseconds) {
+    if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
+int windows_version() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return 100;
+    DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+        if (minor == 0) return 10;   // 95
+        if (minor == 10) return 30;  // 98
+        if (minor == 90) return 40;  // ME
+    }
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+        if (major == 3 && minor == 51) return 5;
+        if (major == 4 && minor == 0) return 20;
+        if (major == 5 && minor == 0) return 50;  // 2000
+        if (major == 5 && minor == 1) return 60;  // XP
+    }
+    return 100;
+}

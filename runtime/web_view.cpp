@@ -1,0 +1,132 @@
+// Web views: the browser control "Shell.Explorer.1" in an ATL control host
+// window ("AtlAxWin" of ATL.DLL, loaded at run time).  Without the host
+// library or the control, creation returns 0 and the window works on.
+#include <windows.h>
+#include <exdisp.h>
+#include <ole2.h>
+
+#include "runtime/gadget.h"
+#include "runtime/gadget_internal.h"
+
+namespace {
+
+using AtlAxWinInitFn = BOOL(WINAPI*)();
+using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+// ATL.DLL stays loaded once it has been found: the "AtlAxWin" class it
+// registers points into it for the rest of the process.
+struct ControlHost {
+    AtlAxGetControlFn get_control = nullptr;
+    bool ole_initialised = false;
+};
+
+ControlHost host;
+
+bool host_ready() {
+    if (!host.get_control) {
+        HMODULE library = LoadLibraryA("ATL.DLL");
+        if (!library) return false;
+        auto init = library_function<AtlAxWinInitFn>(library, "AtlAxWinInit");
+        auto get_control = library_function<AtlAxGetControlFn>(library, "AtlAxGetControl");
+        if (!init || !get_control) {
+            FreeLibrary(library);
+            return false;
+        }
+        init();
+        host.get_control = get_control;
+    }
+    if (!host.ole_initialised) host.ole_initialised = SUCCEEDED(OleInitialize(nullptr));
+    return true;
+}
+
+IWebBrowser2* hosted_browser(HWND window) {
+    IUnknown* control = nullptr;
+    if (FAILED(host.get_control(window, &control)) || !control) return nullptr;
+    IWebBrowser2* browser = nullptr;
+    if (FAILED(control->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))))
+        browser = nullptr;
+    control->Release();
+    return browser;
+}
+
+std::wstring wide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(length, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
+    return result;
+}
+
+std::string narrow(const wchar_t* text, int length) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+void navigate(GadgetRecord& g, const std::string& address) {
+    if (address.empty()) return;
+    VARIANT url, none;
+    VariantInit(&url);
+    VariantInit(&none);
+    std::wstring text = wide(address);
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    g.browser->Navigate2(&url, &none, &none, &none, &none);
+    VariantClear(&url);
+}
+
+std::string location(const GadgetRecord& g) {
+    BSTR address = nullptr;
+    if (FAILED(g.browser->get_LocationURL(&address)) || !address) return "";
+    std::string result = narrow(address, static_cast<int>(SysStringLen(address)));
+    SysFreeString(address);
+    return result;
+}
+
+// 1 back, 2 forward, 3 stop, 4 reload.
+void browse(GadgetRecord& g, int command) {
+    if (command == 1) g.browser->GoBack();
+    if (command == 2) g.browser->GoForward();
+    if (command == 3) g.browser->Stop();
+    if (command == 4) g.browser->Refresh();
+}
+
+void destroy_web_view(GadgetRecord& g) {
+    g.browser->Release();
+    if (IsWindow(g.window)) DestroyWindow(g.window);
+}
+
+}  // namespace
+
+const GadgetKindOps WEB_VIEW_KIND{
+    .destroy = destroy_web_view,
+    .get_state = nullptr,
+    .set_state = browse,
+    .get_text = location,
+    .set_text = navigate,
+    .add_item = nullptr,
+    .count_items = nullptr,
+};
+
+intptr_t create_web_view(int number, int x, int y, int width, int height, const std::string& address) {
+    if (!host_ready()) return 0;
+    int id = begin_gadget(number);
+    if (id < 0) return 0;
+    GadgetRecord g;
+    g.ops = &WEB_VIEW_KIND;
+    g.window = create_control(id, gadget_parent(), "AtlAxWin", 0x50000000, 0, {x, y, width, height},
+                              "Shell.Explorer.1");
+    if (g.window) g.browser = hosted_browser(g.window);
+    if (g.window && !g.browser) {
+        DestroyWindow(g.window);
+        g.window = nullptr;
+    }
+    intptr_t result = end_gadget(number, id, g);
+    if (result) navigate(g, address);
+    return result;
+}
+
+void release_web_view_host() {
+    if (host.ole_initialised) OleUninitialize();
+    host.ole_initialised = false;
+}

@@ -1,0 +1,200 @@
+// Numbered top-level windows.  Each window gets its own class, cloned from
+// "TemplateClass", and a keyboard accelerator table for Tab and Shift+Tab,
+// which the event pump translates into focus moves.
+#include "runtime/window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "runtime/gadget_internal.h"
+#include "runtime/numbered_table.h"
+
+namespace {
+
+constexpr char TEMPLATE_CLASS[] = "TemplateClass";
+
+struct WindowRecord {
+    HWND window = nullptr;
+    HACCEL accelerators = nullptr;
+    std::string class_name;
+};
+
+struct WindowLibrary {
+    NumberedTable<WindowRecord> windows{10, 10, 0x10000, 0x7FFFFFFE};
+    int current = -1;  // the window opened last
+};
+
+WindowLibrary lib;
+
+HINSTANCE program_instance() { return GetModuleHandleA(nullptr); }
+
+// Button-face background, arrow cursor and the program's icon resource 1.
+void register_template_class() {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = program_window_proc;
+    wc.hInstance = program_instance();
+    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = TEMPLATE_CLASS;
+    RegisterClassExA(&wc);
+}
+
+bool register_window_class(const std::string& name) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExA(program_instance(), TEMPLATE_CLASS, &wc)) return false;
+    wc.lpszClassName = name.c_str();
+    return RegisterClassExA(&wc) != 0;
+}
+
+HACCEL create_tab_accelerators() {
+    ACCEL keys[2] = {{FVIRTKEY, VK_TAB, COMMAND_TAB}, {FVIRTKEY | FSHIFT, VK_TAB, COMMAND_SHIFT_TAB}};
+    return CreateAcceleratorTableA(keys, 2);
+}
+
+// The native style for open_window's flags.  The centring bits go; the
+// invisible flag is WS_VISIBLE's bit with the opposite meaning; a window that
+// asks for nothing else gets a title bar (without WS_SYSMENU: no close box).
+DWORD window_style(uint32_t flags) {
+    uint32_t rest = flags & ~(WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED);
+    DWORD style = rest & ~WINDOW_INVISIBLE;
+    if (!(rest & WINDOW_INVISIBLE)) style |= WS_VISIBLE;
+    if (rest == 0 || rest == WINDOW_INVISIBLE) style |= WS_CAPTION;
+    return style;
+}
+
+// Each half is taken separately, so an odd screen and an odd window both
+// round down: x = screen / 2 - min(outer, screen) / 2.
+int screen_centred(int screen, int outer) { return screen / 2 - std::min(outer, screen) / 2; }
+
+void place_window(uint32_t flags, int outer_width, int outer_height, int& x, int& y) {
+    HWND active = (flags & WINDOW_PARENT_CENTERED) ? GetActiveWindow() : nullptr;
+    RECT around;
+    if (active && GetWindowRect(active, &around)) {
+        x = std::max(0L, around.left + (around.right - around.left) / 2 - outer_width / 2);
+        y = std::max(0L, around.top + (around.bottom - around.top) / 2 - outer_height / 2);
+    } else if (flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)) {
+        x = screen_centred(GetSystemMetrics(SM_CXSCREEN), outer_width);
+        y = screen_centred(GetSystemMetrics(SM_CYSCREEN), outer_height);
+    }
+}
+
+// Outer size for a client size, from the style alone: the extended style
+// (a tool window's smaller caption) is deliberately not taken into account.
+SIZE outer_size(HWND window, DWORD style, int width, int height) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRect(&r, style, window && GetMenu(window) != nullptr);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void drop_window(int id) {
+    WindowRecord* w = lib.windows.find(id);
+    if (w && !w->class_name.empty()) UnregisterClassA(w->class_name.c_str(), program_instance());
+    lib.windows.remove(id);
+}
+
+}  // namespace
+
+void init_windows() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    lib = WindowLibrary{};
+    register_template_class();
+    init_gadgets();
+    reset_events();
+}
+
+void release_windows() {
+    release_gadgets();
+    std::vector<int> numbers;
+    lib.windows.for_each([&](int n, WindowRecord&) { numbers.push_back(n); });
+    for (int n : numbers) close_window(n);
+    UnregisterClassA(TEMPLATE_CLASS, program_instance());
+    release_programs();
+    reset_events();
+    lib = WindowLibrary{};
+}
+
+intptr_t open_window(int number, int x, int y, int width, int height, uint32_t flags,
+                     const std::string& title) {
+    if (number >= 0) close_window(number);
+    int id = lib.windows.store(number, WindowRecord{});
+    if (id < 0) return 0;
+    std::string class_name = "WindowClass_" + std::to_string(id);
+    if (!register_window_class(class_name)) {
+        drop_window(id);
+        return 0;
+    }
+    lib.windows.find(id)->class_name = class_name;
+    DWORD style = window_style(flags);
+    SIZE outer = outer_size(nullptr, style, width, height);
+    place_window(flags, outer.cx, outer.cy, x, y);
+    HWND window = CreateWindowExA(0, class_name.c_str(), title.c_str(), style, x, y, outer.cx,
+                                  outer.cy, nullptr, nullptr, program_instance(), nullptr);
+    if (!window) {
+        drop_window(id);
+        return 0;
+    }
+    WindowRecord* w = lib.windows.find(id);
+    w->window = window;
+    w->accelerators = create_tab_accelerators();
+    lib.current = id;
+    return number == -1 ? id : reinterpret_cast<intptr_t>(window);
+}
+
+void close_window(int number) {
+    WindowRecord* found = lib.windows.find(number);
+    if (!found) return;
+    WindowRecord w = *found;
+    lib.windows.remove(number);
+    HWND owner = GetWindow(w.window, GW_OWNER);
+    if (owner) SetActiveWindow(owner);
+    forget_gadgets_in(w.window);
+    DestroyWindow(w.window);
+    if (w.accelerators) DestroyAcceleratorTable(w.accelerators);
+    UnregisterClassA(w.class_name.c_str(), program_instance());
+}
+
+HWND window_handle() {
+    WindowRecord* w = lib.windows.find(lib.current);
+    return w ? w->window : nullptr;
+}
+
+void resize_window(int width, int height) {
+    HWND window = window_handle();
+    if (!window) return;
+    SIZE outer = outer_size(window, GetWindowLongA(window, GWL_STYLE), width, height);
+    SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int window_height() {
+    HWND window = window_handle();
+    RECT client;
+    if (!window || !GetClientRect(window, &client)) return 0;
+    return client.bottom + (GetMenu(window) ? GetSystemMetrics(SM_CYMENU) : 0);
+}
+
+// The outer size and position stay; the client area grows by what the
+// smaller tool caption frees (or shrinks again when the style is cleared).
+void set_tool_window(HWND window, int on) {
+    bool visible = IsWindowVisible(window);
+    ShowWindow(window, SW_HIDE);
+    LONG extended = GetWindowLongA(window, GWL_EXSTYLE);
+    extended = on ? (extended | WS_EX_TOOLWINDOW) : (extended & ~WS_EX_TOOLWINDOW);
+    SetWindowLongA(window, GWL_EXSTYLE, extended);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (visible) ShowWindow(window, SW_SHOW);
+}
+
+HACCEL window_accelerators(HWND window) {
+    HACCEL found = nullptr;
+    lib.windows.for_each([&](int, WindowRecord& w) {
+        if (w.window == window) found = w.accelerators;
+    });
+    return found;
+}

@@ -1,0 +1,669 @@
+#include "tests/e2e/driver.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+static const DWORD POLL_MS = 10;
+// A program that takes longer than this to answer one message is hung.
+static const DWORD SEND_LIMIT_MS = 5000;
+// How long a click waits for the program to handle it; see click_control.
+static const DWORD CLICK_LIMIT_MS = 2000;
+static const UINT KILLED_EXIT_CODE = 0xDEAD;
+static const int TEXT_CHARS = 4096;
+
+static void report(const Where& where, const std::string& what) {
+    ADD_FAILURE_AT(where.file_name(), where.line()) << what;
+}
+
+static std::string hex(unsigned long value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lX", value);
+    return text;
+}
+
+static std::string until_nul(const std::string& buffer) {
+    return buffer.substr(0, strnlen(buffer.data(), buffer.size()));
+}
+
+static std::string describe(HWND window) {
+    return "window \"" + window_title(window) + "\" (" + window_class(window) + ")";
+}
+
+// ---- Processes ----
+
+Program::~Program() {
+    kill_program(*this);
+    if (process_) CloseHandle(process_);
+}
+
+Program::Program(Program&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(other.id_) {}
+
+// The program this record held before goes with `other`.
+Program& Program::operator=(Program&& other) noexcept {
+    std::swap(process_, other.process_);
+    std::swap(id_, other.id_);
+    return *this;
+}
+
+std::string program_folder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+// `folder` "" keeps the test's own current folder.
+Program start_program(const std::string& program, const std::string& folder,
+                      const std::string& parameters, Where where) {
+    std::string command = "\"" + program + "\"";
+    if (!parameters.empty()) command += " " + parameters;
+    // The program and whatever it starts in turn (a folder window, say,
+    // that outlives the test) get the null device as their standard
+    // handles: an inherited output of the test would keep CTest waiting for
+    // the test's end as long as any of them runs.
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE null_device = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = null_device;
+    PROCESS_INFORMATION started = {};
+    BOOL created = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    DWORD error = GetLastError();
+    if (null_device != INVALID_HANDLE_VALUE) CloseHandle(null_device);
+    if (!created) {
+        report(where, "cannot start " + program + " in \"" + folder + "\" (error " + std::to_string(error) + ")");
+        return Program();
+    }
+    CloseHandle(started.hThread);
+    return Program(started.hProcess, started.dwProcessId);
+}
+
+bool program_running(const Program& program) {
+    return program.started() && WaitForSingleObject(program.process(), 0) == WAIT_TIMEOUT;
+}
+
+// Returns the exit code; -1 when the program was still running at the limit
+// and had to be killed; -2 when there is no program.
+long long wait_program_end(Program& program, DWORD limit_ms, Where where) {
+    if (!program.started()) {
+        report(where, "no started program to wait for");
+        return -2;
+    }
+    if (WaitForSingleObject(program.process(), limit_ms) == WAIT_TIMEOUT) {
+        kill_program(program);
+        report(where, "program " + std::to_string(program.id()) + " did not end within " +
+                          std::to_string(limit_ms) + " ms: killed");
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(program.process(), &code);
+    return code;
+}
+
+void kill_program(Program& program) {
+    if (!program_running(program)) return;
+    TerminateProcess(program.process(), KILLED_EXIT_CODE);
+    WaitForSingleObject(program.process(), SEND_LIMIT_MS);
+}
+
+bool wait_until(const std::function<bool()>& condition, DWORD limit_ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= limit_ms) return false;
+        Sleep(POLL_MS);
+    }
+}
+
+// ---- Top-level windows ----
+
+static BOOL CALLBACK collect_window(HWND window, LPARAM context) {
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->first) found->second.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> top_windows(DWORD process_id) {
+    std::pair<DWORD, std::vector<HWND>> found(process_id, {});
+    EnumWindows(collect_window, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+// Another process's top-level title is read from the system's copy, without
+// a message, so a busy program cannot block it.
+std::string window_title(HWND window) {
+    std::string title(GetWindowTextLengthA(window) + 1, '\0');
+    title.resize(GetWindowTextA(window, title.data(), static_cast<int>(title.size())));
+    return title;
+}
+
+std::string window_class(HWND window) {
+    std::string name(257, '\0');  // class names hold at most 256 characters
+    name.resize(GetClassNameA(window, name.data(), static_cast<int>(name.size())));
+    return name;
+}
+
+// Window classes are named without regard to case, as the system does.
+static bool class_is(HWND window, const std::string& class_name) {
+    return class_name.empty() || lstrcmpiA(window_class(window).c_str(), class_name.c_str()) == 0;
+}
+
+HWND find_window(DWORD process_id, const std::string& title, const std::string& class_name) {
+    for (HWND window : top_windows(process_id))
+        if ((title.empty() || window_title(window) == title) && class_is(window, class_name))
+            return window;
+    return nullptr;
+}
+
+static std::string windows_of(const Program& program) {
+    std::string list;
+    for (HWND window : top_windows(program.id())) list += "\n  " + describe(window);
+    if (!program_running(program)) list += "\n  (the program has ended)";
+    return list.empty() ? " none" : list;
+}
+
+static HWND wait_top_window(const Program& program, const std::string& title,
+                            const std::string& class_name, bool shown, DWORD limit_ms,
+                            const Where& where) {
+    HWND window = nullptr;
+    wait_until([&] {
+        window = find_window(program.id(), title, class_name);
+        return window && (!shown || IsWindowVisible(window));
+    }, limit_ms);
+    if (window && (!shown || IsWindowVisible(window))) return window;
+    report(where, std::string("no ") + (shown ? "shown " : "") + "window titled \"" + title +
+                      "\" of class \"" + class_name + "\" within " + std::to_string(limit_ms) +
+                      " ms; the program's windows:" + windows_of(program));
+    return nullptr;
+}
+
+// Programs build their windows hidden and show them when ready: acting on a
+// window before it shows races with its construction.
+HWND wait_window(const Program& program, const std::string& title, const std::string& class_name,
+                 DWORD limit_ms, Where where) {
+    return wait_top_window(program, title, class_name, true, limit_ms, where);
+}
+
+HWND wait_any_window(const Program& program, const std::string& title,
+                     const std::string& class_name, DWORD limit_ms, Where where) {
+    return wait_top_window(program, title, class_name, false, limit_ms, where);
+}
+
+// ---- Controls ----
+
+struct ControlSearch {
+    int id;
+    const std::string* class_name;
+    HWND found;
+};
+
+static BOOL CALLBACK match_control(HWND control, LPARAM context) {
+    auto* search = reinterpret_cast<ControlSearch*>(context);
+    if ((GetDlgCtrlID(control) & 0xFFFF) == (search->id & 0xFFFF) &&
+        class_is(control, *search->class_name)) {
+        search->found = control;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The whole tree, depth first in creation order: a panel's container comes
+// before the tab control that shares its id, so ask for the class to tell them apart.
+HWND find_control(HWND window, int id, const std::string& class_name) {
+    ControlSearch search = {id, &class_name, nullptr};
+    if (window) EnumChildWindows(window, match_control, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND wait_control(HWND window, int id, DWORD limit_ms, Where where) {
+    HWND control = nullptr;
+    wait_until([&] { return (control = find_control(window, id)) != nullptr; }, limit_ms);
+    if (!control)
+        report(where, "no control " + std::to_string(id) + " within " +
+                          std::to_string(limit_ms) + " ms in " + describe(window));
+    return control;
+}
+
+static HWND need_control(HWND window, int id, const std::string& class_name, const Where& where) {
+    if (!window || !IsWindow(window)) {
+        report(where, "no window to look for control " + std::to_string(id) + " in");
+        return nullptr;
+    }
+    HWND control = find_control(window, id, class_name);
+    if (!control)
+        report(where, "no control " + std::to_string(id) +
+                          (class_name.empty() ? "" : " of class " + class_name) + " in " +
+                          describe(window));
+    return control;
+}
+
+// What a user can act on: shown, and neither it nor any window around it
+// disabled (a page of another tab, a window under a modal box).
+static HWND usable_control(HWND window, int id, const std::string& class_name,
+                           const std::string& action, const Where& where) {
+    HWND control = need_control(window, id, class_name, where);
+    if (!control) return nullptr;
+    std::string why;
+    if (!IsWindowVisible(control)) why = "not visible";
+    else if (!IsWindowEnabled(control)) why = "disabled";
+    HWND root = GetAncestor(control, GA_ROOT);
+    for (HWND around = control; why.empty() && around != root;) {
+        around = GetParent(around);
+        if (!IsWindowEnabled(around)) why = "inside a disabled window";
+    }
+    if (why.empty()) return control;
+    report(where, "cannot " + action + " control " + std::to_string(id) + " in " +
+                      describe(window) + ": it is " + why);
+    return nullptr;
+}
+
+// Sends to a window of the program under test; false (reported) when the
+// window is gone or the program does not answer in time.
+static bool send(HWND control, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result,
+                 const Where& where) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(control, message, wparam, lparam, SMTO_NORMAL, SEND_LIMIT_MS,
+                             &answer)) {
+        report(where, "message " + hex(message) + " to control " +
+                          std::to_string(GetDlgCtrlID(control)) + " got no answer (error " +
+                          std::to_string(GetLastError()) + ")");
+        return false;
+    }
+    if (result) *result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+// Waits up to CLICK_LIMIT_MS for the program to handle the click, so that
+// its effect can be read at once.  A handler still busy then (one that runs a
+// modal message box, say) has the click all the same; post_click spares that wait.
+bool click_control(HWND window, int id, Where where) {
+    HWND control = usable_control(window, id, "", "click", where);
+    if (!control) return false;
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, CLICK_LIMIT_MS, &ignored);
+    return true;
+}
+
+bool post_click(HWND window, int id, Where where) {
+    HWND control = usable_control(window, id, "", "click", where);
+    return control && PostMessageA(control, BM_CLICK, 0, 0);
+}
+
+std::string control_text(HWND window, int id, Where where) {
+    HWND control = need_control(window, id, "", where);
+    LRESULT length = 0;
+    if (!control || !send(control, WM_GETTEXTLENGTH, 0, 0, &length, where)) return "";
+    std::string text(length + 1, '\0');
+    LRESULT copied = 0;
+    send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied, where);
+    text.resize(copied);
+    return text;
+}
+
+// Returns BST_UNCHECKED (0), BST_CHECKED (1), BST_INDETERMINATE (2); -1 without the control.
+int check_state(HWND window, int id, Where where) {
+    HWND control = need_control(window, id, "", where);
+    LRESULT state = -1;
+    if (control) send(control, BM_GETCHECK, 0, 0, &state, where);
+    return static_cast<int>(state);
+}
+
+// The control's own state, whatever its page or window.
+bool control_enabled(HWND window, int id, Where where) {
+    HWND control = need_control(window, id, "", where);
+    return control && IsWindowEnabled(control);
+}
+
+// Shown on screen: the control and every window around it (its page) visible.
+bool control_visible(HWND window, int id, Where where) {
+    HWND control = need_control(window, id, "", where);
+    return control && IsWindowVisible(control);
+}
+
+// An edit control tells its parent of the change (EN_UPDATE, EN_CHANGE) as it
+// does for typed text.
+bool type_text(HWND window, int id, const std::string& text, Where where) {
+    HWND control = usable_control(window, id, "", "type into", where);
+    return control && send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                           nullptr, where);
+}
+
+// Wine's ANSI form of LB_GETTEXT converts through a fixed 512-character
+// stack buffer and overruns it on longer lines; the wide form with a buffer
+// sized from LB_GETTEXTLEN does not.
+static bool list_line(HWND control, LRESULT index, std::string* line, const Where& where) {
+    DWORD_PTR length = 0, copied = 0;
+    if (!SendMessageTimeoutW(control, LB_GETTEXTLEN, index, 0, SMTO_NORMAL, SEND_LIMIT_MS,
+                             &length) ||
+        static_cast<LRESULT>(length) < 0)
+        return false;
+    std::wstring wide(length + 1, L'\0');
+    if (!SendMessageTimeoutW(control, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide.data()),
+                             SMTO_NORMAL, SEND_LIMIT_MS, &copied) ||
+        static_cast<LRESULT>(copied) < 0) {
+        report(where, "cannot read line " + std::to_string(index) + " of list " +
+                          std::to_string(GetDlgCtrlID(control)));
+        return false;
+    }
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(copied), nullptr, 0,
+                                    nullptr, nullptr);
+    line->assign(bytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(copied), line->data(), bytes,
+                        nullptr, nullptr);
+    return true;
+}
+
+std::vector<std::string> list_lines(HWND window, int id, Where where) {
+    std::vector<std::string> lines;
+    HWND control = need_control(window, id, "", where);
+    LRESULT count = 0;
+    if (!control || !send(control, LB_GETCOUNT, 0, 0, &count, where)) return lines;
+    std::string line;
+    for (LRESULT index = 0; index < count && list_line(control, index, &line, where); ++index)
+        lines.push_back(line);
+    return lines;
+}
+
+// Index of the selected line or entry; -1 when none is selected or there is no control.
+static int selection(HWND window, int id, UINT message, const Where& where) {
+    HWND control = need_control(window, id, "", where);
+    LRESULT index = -1;
+    if (control) send(control, message, 0, 0, &index, where);
+    return static_cast<int>(index);
+}
+
+int list_selection(HWND window, int id, Where where) {
+    return selection(window, id, LB_GETCURSEL, where);
+}
+
+int combo_selection(HWND window, int id, Where where) {
+    return selection(window, id, CB_GETCURSEL, where);
+}
+
+// Selecting by message raises no notification; a user's choice does, so the
+// parent is told as the control would tell it.
+static bool select_item(HWND window, int id, int index, UINT select, WORD notification,
+                        const Where& where) {
+    HWND control = usable_control(window, id, "", "select in", where);
+    LRESULT result = -1;
+    if (!control || !send(control, select, index, 0, &result, where)) return false;
+    if (result < 0) {
+        report(where, "control " + std::to_string(id) + " has no item " + std::to_string(index));
+        return false;
+    }
+    WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), notification);
+    return send(GetParent(control), WM_COMMAND, command, reinterpret_cast<LPARAM>(control),
+                nullptr, where);
+}
+
+bool select_list_line(HWND window, int id, int index, Where where) {
+    return select_item(window, id, index, LB_SETCURSEL, LBN_SELCHANGE, where);
+}
+
+bool select_combo_item(HWND window, int id, int index, Where where) {
+    return select_item(window, id, index, CB_SETCURSEL, CBN_SELCHANGE, where);
+}
+
+// ---- Tab controls ----
+
+// A block of memory inside the process that owns a window: the system copies
+// no data between processes for common-control messages, so their
+// structures must live in the target.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, size_t size) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               owner);
+        if (process_)
+            address_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size,
+                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteBlock() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+    char* address() const { return address_; }
+    bool write(size_t offset, const void* data, size_t size) const {
+        return WriteProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+    bool read(size_t offset, void* data, size_t size) const {
+        return ReadProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
+static bool reachable(const RemoteBlock& block, const Where& where) {
+    if (block.address()) return true;
+    report(where, "cannot reach the memory of the program (error " +
+                      std::to_string(GetLastError()) + ")");
+    return false;
+}
+
+static bool tab_rectangle(HWND tab, int index, RECT* rect, const Where& where) {
+    RemoteBlock block(tab, sizeof(RECT));
+    LRESULT found = 0;
+    if (!reachable(block, where) ||
+        !send(tab, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(block.address()), &found,
+              where))
+        return false;
+    if (!found) {
+        report(where, "tab control " + std::to_string(GetDlgCtrlID(tab)) + " has no tab " +
+                          std::to_string(index));
+        return false;
+    }
+    return block.read(0, rect, sizeof *rect);
+}
+
+// The mouse goes down and up at the centre of the tab, so the control
+// switches pages and tells its parent exactly as for a user's click.
+bool click_tab(HWND window, int id, int index, Where where) {
+    HWND tab = usable_control(window, id, WC_TABCONTROLA, "click a tab of", where);
+    RECT rect;
+    if (!tab || !tab_rectangle(tab, index, &rect, where)) return false;
+    LPARAM centre = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return send(tab, WM_LBUTTONDOWN, MK_LBUTTON, centre, nullptr, where) &&
+           send(tab, WM_LBUTTONUP, 0, centre, nullptr, where);
+}
+
+int selected_tab(HWND window, int id, Where where) {
+    HWND tab = need_control(window, id, WC_TABCONTROLA, where);
+    LRESULT index = -1;
+    if (tab) send(tab, TCM_GETCURSEL, 0, 0, &index, where);
+    return static_cast<int>(index);
+}
+
+std::vector<std::string> tab_captions(HWND window, int id, Where where) {
+    std::vector<std::string> captions;
+    HWND tab = need_control(window, id, WC_TABCONTROLA, where);
+    LRESULT count = 0;
+    if (!tab || !send(tab, TCM_GETITEMCOUNT, 0, 0, &count, where)) return captions;
+    RemoteBlock block(tab, sizeof(TCITEMA) + TEXT_CHARS);
+    if (!reachable(block, where)) return captions;
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = block.address() + sizeof(TCITEMA);
+    item.cchTextMax = TEXT_CHARS;
+    for (LRESULT index = 0; index < count; ++index) {
+        std::string caption(TEXT_CHARS, '\0');
+        LRESULT found = 0;
+        if (!block.write(0, &item, sizeof item) || !block.write(sizeof item, caption.data(), 1) ||
+            !send(tab, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(block.address()), &found,
+                  where) ||
+            !found || !block.read(sizeof item, caption.data(), caption.size())) {
+            report(where, "cannot read the caption of tab " + std::to_string(index));
+            break;
+        }
+        captions.push_back(until_nul(caption));
+    }
+    return captions;
+}
+
+// ---- Message boxes ----
+
+// Only a shown box: a box being built has no text yet.
+HWND find_message_box(DWORD process_id) {
+    for (HWND window : top_windows(process_id))
+        if (class_is(window, "#32770") && IsWindowVisible(window)) return window;
+    return nullptr;
+}
+
+MessageBoxSeen wait_message_box(const Program& program, DWORD limit_ms, Where where) {
+    MessageBoxSeen seen;
+    wait_until([&] { return (seen.box = find_message_box(program.id())) != nullptr; }, limit_ms);
+    if (!seen.box) {
+        report(where, "no message box within " + std::to_string(limit_ms) +
+                          " ms; the program's windows:" + windows_of(program));
+        return seen;
+    }
+    seen.title = window_title(seen.box);
+    seen.text = control_text(seen.box, 0xFFFF, where);  // the box's text is static 0xFFFF
+    return seen;
+}
+
+// The OK button is IDOK; a box whose only button has another id is answered
+// with that button.
+static HWND ok_button(HWND box) {
+    HWND button = find_control(box, IDOK, "Button");
+    for (int id = IDCANCEL; !button && id <= IDCONTINUE; ++id)
+        button = find_control(box, id, "Button");
+    return button;
+}
+
+MessageBoxSeen answer_message_box(const Program& program, DWORD limit_ms, Where where) {
+    MessageBoxSeen seen = wait_message_box(program, limit_ms, where);
+    if (!seen.box) return seen;
+    HWND button = ok_button(seen.box);
+    if (!button) {
+        report(where, "message box \"" + seen.title + "\" has no button to press");
+        return seen;
+    }
+    send(button, BM_CLICK, 0, 0, nullptr, where);
+    if (!wait_until([&] { return !IsWindow(seen.box); }, SEND_LIMIT_MS))
+        report(where, "message box \"" + seen.title + "\" still open after its button was pressed");
+    return seen;
+}
+
+bool request_close(HWND window, Where where) {
+    if (!window || !IsWindow(window)) {
+        report(where, "no window to close");
+        return false;
+    }
+    return PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// ---- Shortcuts ----
+
+static void read_link_values(IShellLinkA* link, ShortcutValues* values) {
+    std::string buffer(TEXT_CHARS, '\0');
+    link->GetPath(buffer.data(), TEXT_CHARS, nullptr, SLGP_RAWPATH);
+    values->target = until_nul(buffer);
+    buffer.assign(TEXT_CHARS, '\0');
+    link->GetArguments(buffer.data(), TEXT_CHARS);
+    values->arguments = until_nul(buffer);
+    buffer.assign(TEXT_CHARS, '\0');
+    link->GetWorkingDirectory(buffer.data(), TEXT_CHARS);
+    values->working_folder = until_nul(buffer);
+    buffer.assign(TEXT_CHARS, '\0');
+    link->GetDescription(buffer.data(), TEXT_CHARS);
+    values->description = until_nul(buffer);
+    link->GetHotkey(&values->hot_key);
+    buffer.assign(TEXT_CHARS, '\0');
+    link->GetIconLocation(buffer.data(), TEXT_CHARS, &values->icon_index);
+    values->icon_file = until_nul(buffer);
+}
+
+// The show command as the link file holds it: a 32-bit field at offset 0x3C
+// of the 0x4C-byte header.  Wine's link object does not load it (it always
+// reports SW_SHOWNORMAL), so it is read from the file; -1 when unreadable.
+static int stored_show_command(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    unsigned char header[0x4C];
+    DWORD got = 0;
+    bool read = ReadFile(file, header, sizeof header, &got, nullptr) && got == sizeof header &&
+                header[0] == 0x4C;
+    CloseHandle(file);
+    if (!read) return -1;
+    return header[0x3C] | header[0x3D] << 8 | header[0x3E] << 16 | header[0x3F] << 24;
+}
+
+static std::wstring wide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(length, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
+    return result;
+}
+
+ShortcutValues read_shortcut(const std::string& path, Where where) {
+    ShortcutValues values;
+    HRESULT com = CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(result))
+        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(result)) result = file->Load(wide(path).c_str(), STGM_READ);
+    if (SUCCEEDED(result)) {
+        read_link_values(link, &values);
+        values.show_command = stored_show_command(path);
+        values.read = true;
+    } else {
+        report(where, "cannot read shortcut " + path + " (result " + hex(result) + ")");
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return values;
+}
+
+// ---- Geometry ----
+
+SIZE client_size(HWND window) {
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+RECT outer_rect(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+DWORD window_style(HWND window) {
+    return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+}
+
+DWORD window_ex_style(HWND window) {
+    return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+}
+
+bool is_topmost(HWND window) { return (window_ex_style(window) & WS_EX_TOPMOST) != 0; }

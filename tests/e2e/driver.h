@@ -1,0 +1,116 @@
+// End-to-end driver: starts the kit's programs as processes and acts on their
+// windows from outside, as a user would, by control id.
+//
+// A function that cannot do what it was asked reports a non-fatal GoogleTest
+// failure at the calling test's line (the defaulted `where` argument) and
+// returns a value the test can assert on.  The find_* functions only look and
+// report nothing.  Texts are Windows-1252 bytes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <source_location>
+#include <string>
+#include <vector>
+
+using Where = std::source_location;
+
+// A started program.  Owns its process handle; a program still running when
+// its record goes is killed, so a failing test leaves nothing behind.
+class Program {
+public:
+    Program() = default;
+    Program(HANDLE process, DWORD id) : process_(process), id_(id) {}
+    ~Program();
+    Program(Program&& other) noexcept;
+    Program& operator=(Program&& other) noexcept;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    HANDLE process() const { return process_; }
+    DWORD id() const { return id_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Processes: what a test waits for is polled every few milliseconds up to a limit.
+std::string program_folder();  // the running test program's folder, with "\"
+Program start_program(const std::string& program, const std::string& folder,
+                      const std::string& parameters, Where where = Where::current());
+bool program_running(const Program& program);
+long long wait_program_end(Program& program, DWORD limit_ms, Where where = Where::current());
+void kill_program(Program& program);
+bool wait_until(const std::function<bool()>& condition, DWORD limit_ms);
+
+// Top-level windows of a process, shown or not.  "" matches any title or class.
+std::vector<HWND> top_windows(DWORD process_id);
+HWND find_window(DWORD process_id, const std::string& title, const std::string& class_name);
+// wait_window waits for a shown window, wait_any_window for one shown or not.
+HWND wait_window(const Program& program, const std::string& title, const std::string& class_name,
+                 DWORD limit_ms, Where where = Where::current());
+HWND wait_any_window(const Program& program, const std::string& title,
+                     const std::string& class_name, DWORD limit_ms,
+                     Where where = Where::current());
+std::string window_title(HWND window);
+std::string window_class(HWND window);
+
+// Controls anywhere below `window` (panels, tab controls, their pages).
+// A window shown while its controls are still being made needs wait_control.
+HWND find_control(HWND window, int id, const std::string& class_name = "");
+HWND wait_control(HWND window, int id, DWORD limit_ms, Where where = Where::current());
+bool click_control(HWND window, int id, Where where = Where::current());
+bool post_click(HWND window, int id, Where where = Where::current());
+std::string control_text(HWND window, int id, Where where = Where::current());
+int check_state(HWND window, int id, Where where = Where::current());
+bool control_enabled(HWND window, int id, Where where = Where::current());
+bool control_visible(HWND window, int id, Where where = Where::current());
+bool type_text(HWND window, int id, const std::string& text, Where where = Where::current());
+std::vector<std::string> list_lines(HWND window, int id, Where where = Where::current());
+int list_selection(HWND window, int id, Where where = Where::current());
+bool select_list_line(HWND window, int id, int index, Where where = Where::current());
+int combo_selection(HWND window, int id, Where where = Where::current());
+bool select_combo_item(HWND window, int id, int index, Where where = Where::current());
+
+// Tab controls ("SysTabControl32") by id, below their panel container.
+bool click_tab(HWND window, int id, int index, Where where = Where::current());
+int selected_tab(HWND window, int id, Where where = Where::current());
+std::vector<std::string> tab_captions(HWND window, int id, Where where = Where::current());
+
+// Message boxes: top-level "#32770" windows of the process.
+struct MessageBoxSeen {
+    HWND box = nullptr;  // null when none came
+    std::string title;
+    std::string text;
+};
+HWND find_message_box(DWORD process_id);
+MessageBoxSeen wait_message_box(const Program& program, DWORD limit_ms,
+                                Where where = Where::current());
+MessageBoxSeen answer_message_box(const Program& program, DWORD limit_ms,
+                                  Where where = Where::current());
+
+bool request_close(HWND window, Where where = Where::current());
+
+// A shortcut file as the shell reads it back.
+struct ShortcutValues {
+    bool read = false;
+    std::string target;
+    std::string arguments;
+    std::string working_folder;
+    std::string description;
+    int show_command = 0;
+    WORD hot_key = 0;
+    std::string icon_file;
+    int icon_index = 0;
+};
+ShortcutValues read_shortcut(const std::string& path, Where where = Where::current());
+
+// Window geometry and styles.
+SIZE client_size(HWND window);
+RECT outer_rect(HWND window);
+DWORD window_style(HWND window);
+DWORD window_ex_style(HWND window);
+bool is_topmost(HWND window);

@@ -1,0 +1,86 @@
+// Starting programs and reading parameters, with a real helper program
+// (parameter_writer.exe, built beside this test) under Wine.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "runtime/runtime.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+std::string own_folder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string file(path, length);
+    return file.substr(0, file.rfind('\\') + 1);
+}
+
+// What parameter_writer wrote: its folder, its parameters, "END" + the call after "".
+std::string written(const std::string& folder, const std::vector<std::string>& parameters) {
+    std::string text = folder + "\r\n";
+    for (const std::string& p : parameters) text += p + "\r\n";
+    return text + "END\r\n";
+}
+
+class Programs : public ::testing::Test {
+protected:
+    void SetUp() override { init_runtime(); }
+    void TearDown() override { release_runtime(); }
+
+    std::string writer = own_folder() + "parameter_writer.exe";
+    ScratchFolder dir;
+};
+
+TEST_F(Programs, RunWaitReturnsOnlyAfterTheProgramEnded) {
+    std::string output = dir / "waited.txt";
+    intptr_t process = run_program(writer, "\"" + output + "\" 400", "", RUN_WAIT);
+    ASSERT_NE(process, 0);
+    EXPECT_TRUE(exists(output));
+    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0), WAIT_OBJECT_0);
+}
+
+TEST_F(Programs, WithoutWaitTheCallReturnsAtOnce) {
+    std::string output = dir / "later.txt";
+    intptr_t process = run_program(writer, "\"" + output + "\" 1000", "", RUN_HIDDEN);
+    ASSERT_NE(process, 0);
+    EXPECT_FALSE(exists(output));
+    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(process), 20000), WAIT_OBJECT_0);
+    EXPECT_TRUE(exists(output));
+}
+
+// The parameters are split by next_program_parameter inside the helper: a
+// quoted one comes whole without its quotes, and after the last one every
+// call gives "".  The working folder is the caller's, else the program's own.
+TEST_F(Programs, ParametersAndWorkingFolder) {
+    std::string output = dir / "parameters.txt";
+    std::string parameters = "\"" + output + "\" 0 \"Program files\\Mon programme\" Update";
+    ASSERT_NE(run_program(writer, parameters, dir.path(), RUN_WAIT), 0);
+    std::string folder = dir.path().substr(0, dir.path().size() - 1);
+    EXPECT_EQ(read_bytes(output),
+              written(folder, {output, "0", "Program files\\Mon programme", "Update"}));
+
+    ASSERT_NE(run_program(writer, "\"" + output + "\" 0", "", RUN_WAIT), 0);
+    std::string exe_folder = own_folder().substr(0, own_folder().size() - 1);
+    EXPECT_EQ(read_bytes(output), written(exe_folder, {output, "0"}));
+}
+
+TEST_F(Programs, BareNameStartsFromTheCurrentFolder) {
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    SetCurrentDirectoryA(own_folder().c_str());
+    std::string output = dir / "bare.txt";
+    intptr_t process = run_program("parameter_writer.exe", "\"" + output + "\" 0", "", RUN_WAIT);
+    SetCurrentDirectoryA(previous);
+    ASSERT_NE(process, 0);
+    EXPECT_TRUE(exists(output));
+}
+
+TEST_F(Programs, MissingProgramsFail) {
+    EXPECT_EQ(run_program("", "", "", RUN_WAIT), 0);
+    EXPECT_EQ(run_program(dir / "absent.exe", "", "", RUN_WAIT), 0);
+}
+
+// Wine reports Windows 7 or 10 by default; neither is a version of the list.
+TEST(System, WindowsVersionOfAnythingNewerIs100) { EXPECT_EQ(windows_version(), 100); }
+
+}  // namespace
