@@ -1,0 +1,80 @@
+// Copying the program folder into the install directory, one log line and
+// one uninstall record per file.
+#include <cctype>
+
+#include "installer/setup.h"
+#include "runtime/runtime.h"
+
+InstallRun install_run;
+
+namespace {
+
+// The installer's own files and the two auxiliary programs stay behind.
+// Names are compared byte for byte, so "setup.ini" is installed.
+bool is_installed(const std::string& name) {
+    if (name == "Setup.exe" || name == "Setup.ini") return false;
+    if (name == "Tarvo.exe" && setup.copy_splash_file != 1) return false;
+    if (!setup.update_program.empty() && name == setup.update_program) return false;
+    if (!setup.install_program.empty() && name == setup.install_program) return false;
+    return true;
+}
+
+// A full path in one spelling: absolute, no trailing "\", lower case.
+std::string comparable_path(const std::string& path) {
+    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return "";
+    std::string full(needed, '\0');
+    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length < needed ? length : 0);
+    while (full.size() > 3 && full.back() == '\\') full.pop_back();
+    for (char& c : full) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return full;
+}
+
+// An install directory inside the program folder is left out of the copy,
+// so that the copy never meets its own output.
+bool is_install_directory(const std::string& folder) {
+    return comparable_path(folder) == comparable_path(setup.install_dir);
+}
+
+void copy_one_file(const std::string& relative_path, const std::string& name, int64_t size) {
+    std::string destination = setup.install_dir + relative_path + name;
+    record_uninstall_entry(destination);  // recorded whether or not the copy works
+    std::string mark;
+    if (!copy_file(relative_path + name, destination)) {
+        mark = T(28);
+        install_run.copy_failed = 1;
+        repaint_log(true);
+        message_box(T(24), T(29) + name + T(30) + "\n" + T(31), 0);
+    }
+    log_line("   >   " + relative_path + name + mark);
+    repaint_log(false);
+    install_run.total_size += size;
+}
+
+}  // namespace
+
+void record_uninstall_entry(const std::string& line) {
+    install_run.uninstall_records.push_back(line);
+}
+
+// Copies one folder level under listing slot `listing_slot`; each deeper
+// level keeps its own slot, so this level's listing resumes afterwards.
+void copy_folder(const std::string& relative_path, int listing_slot) {
+    create_directory(setup.install_dir + relative_path);
+    if (!examine_directory(listing_slot, relative_path, "*.*")) {
+        repaint_log(true);
+        message_box(T(24), T(32), 0);
+        return;
+    }
+    int kind;
+    while ((kind = next_directory_entry()) != ENTRY_NONE) {
+        std::string name = directory_entry_name();
+        if (kind == ENTRY_FILE) {
+            if (is_installed(name)) copy_one_file(relative_path, name, directory_entry_size());
+        } else if (name != "." && name != ".." && !is_install_directory(relative_path + name)) {
+            copy_folder(relative_path + name + "\\", listing_slot + 1);
+            select_directory(listing_slot);
+        }
+    }
+}

@@ -1,0 +1,135 @@
+// The installer's state records and operations.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Kinds of installation (install_mode, locked_mode).
+constexpr int MODE_NONE = 0;
+constexpr int MODE_ALL_USERS = 1;
+constexpr int MODE_CURRENT_USER = 2;
+
+// The installer's one process-wide state.  All empty and 0 at start.
+struct SetupState {
+    std::string program_name;       // "Nom"
+    std::string program_version;    // "Version"
+    std::string run_after_program;  // "Lancer après installation"
+    std::string shortcut1_target;
+    std::string shortcut1_name;
+    std::string shortcut2_target;
+    std::string shortcut2_name;
+    int32_t copy_splash_file = 0;   // 1: "Tarvo.exe" is copied with the program
+    std::string update_program;     // "Mise à jour": run after the copy
+    std::string install_program;    // "Lancer à l'installation": run before the copy
+    int8_t multilingual = 0;        // non-zero: the language window is shown
+    std::string language;           // "FR" or "EN"
+    std::string custom_text;        // the nine presentation lines of page 1
+    std::string all_users_dir;
+    std::string current_user_dir;
+    int32_t install_mode = MODE_NONE;
+    int32_t locked_mode = MODE_NONE;  // kind of an earlier installation found for update
+    int32_t quit_requested = 0;       // 1 ends the event loop
+    std::string install_dir;          // taken from field 21 when the run starts, ends with "\"
+};
+
+extern SetupState setup;
+
+// The 47 texts of the chosen language: entry N is TN, entries 0 and 48 to
+// 100 stay empty.
+struct TextCatalogue {
+    std::string entries[101];
+};
+
+extern TextCatalogue catalogue;
+
+inline const std::string& T(int n) { return catalogue.entries[n]; }
+
+// Window and gadget numbers of the wizard (window 0) and of the result
+// window (window 1).  They are the controls' ids.
+constexpr int WIZARD_WINDOW = 0;
+constexpr int RESULT_WINDOW = 1;
+
+enum WizardGadget : int {
+    BANNER = 0,
+    LICENCE_BUTTON = 1,
+    PROGRAM_FRAME = 2,
+    QUIT_PAGE_1 = 3,
+    INSTALL_BUTTON = 4,
+    CUSTOM_TEXT = 5,
+    RUN_AFTER_BOX = 6,
+    BROWSE_BUTTON = 7,
+    QUIT_PAGE_4 = 9,
+    DESKTOP_BOX = 12,
+    NEXT_PAGE_1 = 13,
+    NEXT_PAGE_3 = 14,
+    NEXT_PAGE_2 = 15,
+    QUIT_PAGE_3 = 16,
+    QUIT_PAGE_2 = 18,
+    CONSENT_BOX = 19,
+    PAGES = 20,
+    DIRECTORY_FIELD = 21,
+    ALL_USERS_OPTION = 22,
+    CURRENT_USER_OPTION = 23,
+    ALL_USERS_TEXT = 24,
+    CURRENT_USER_TEXT = 25,
+    DIRECTORY_FRAME = 26,
+    RUN_AFTER_FRAME = 27,
+    SHORTCUT_FRAME = 28,
+};
+
+enum ResultGadget : int {
+    RESULT_BANNER = 8,
+    LOG_LIST = 10,
+    OPEN_FOLDER_BUTTON = 11,
+    FINISH_BUTTON = 16,
+};
+
+// The state of one installation run, shared by the run and the folder copy.
+struct InstallRun {
+    int64_t total_size = 0;  // bytes of every installed file, failed copies included
+    int copy_failed = 0;     // 1 once a file could not be copied
+    std::string start_menu_dir;
+    // Lines appended to Uninstall.dat at the end of the run, in order.
+    std::vector<std::string> uninstall_records;
+};
+
+extern InstallRun install_run;
+
+// Line 6 of the update-information file: where new versions are found.
+constexpr const char* AUTHOR_WEB_PAGE = "https://tarvo-developpement.example/";
+
+// Image number of the banner decoded at start.
+constexpr int BANNER_IMAGE = 1;
+
+// setup_settings.cpp
+void read_settings();
+void read_custom_text();
+
+// catalogue.cpp, language.cpp
+void load_catalogue(const std::string& language);
+void choose_language();
+
+// wizard.cpp
+HWND build_wizard_window();  // the visible wizard, nullptr when it cannot be opened
+void on_all_users_option();
+void on_current_user_option();
+void on_browse_button();
+void on_directory_edited();
+
+// licence.cpp
+void show_licence_window(HWND owner);
+
+// install_run.cpp
+void run_installation();
+void write_uninstall_record();
+
+// folder_copy.cpp
+void copy_folder(const std::string& relative_path, int listing_slot);
+void record_uninstall_entry(const std::string& line);
+
+// result_log.cpp: the log list of the result window
+void log_line(const std::string& text);
+void repaint_log(bool now);  // at most every 30 ms unless `now`

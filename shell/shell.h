@@ -1,0 +1,24 @@
+// The installer's and the uninstaller's links to the Windows shell: special
+// folders, the current folder and shortcut files.
+#pragma once
+
+#include <string>
+
+// Shell folder identifiers (CSIDL numbers) the kit uses.
+constexpr int FOLDER_PROGRAMS = 2;   // the user's Start-menu programs folder
+constexpr int FOLDER_STARTUP = 7;    // the user's Startup folder
+constexpr int FOLDER_DESKTOP = 16;   // the user's desktop folder
+constexpr int FOLDER_APPDATA = 26;   // the user's application-data folder
+
+// The folder's path ending with "\", or "" when the shell has no path for it.
+std::string special_folder(int identifier);
+
+// The current directory ending with "\".
+std::string current_folder();
+
+// Writes the shortcut file `link` pointing at `target`.  1 when the link was
+// handed to the shell for saving, 0 when the shell link object or its file
+// interface was not available.  The link's folder must exist.
+int create_shortcut(const std::string& target, const std::string& link, const std::string& arguments,
+                    const std::string& description, const std::string& working_folder, int show_command,
+                    int hot_key, const std::string& icon_file, int icon_index);

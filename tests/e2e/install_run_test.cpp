@@ -1,0 +1,377 @@
+// The real Setup.exe driven through its wizard to a finished installation:
+// the installed tree, the log, the uninstall record, the shortcuts, the
+// update-information file, failures and the auxiliary programs.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "tests/e2e/kit.h"
+
+namespace {
+
+constexpr DWORD LIMIT = 30000;
+const char* const WEB_PAGE = "https://tarvo-developpement.example/";
+
+std::vector<std::string> read_lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::string bytes = read_bytes(path), line;
+    for (char c : bytes) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// One installation: a distribution, its install directory, the marker log
+// of the helper programs, and the traces to remove afterwards.
+class Installation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA("KIT_MARKER_LOG", markers.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("KIT_MARKER_LOG", nullptr);
+        remove_shell_traces(ini.name, {ini.shortcut1_name, ini.shortcut2_name});
+        close_folder_windows();
+    }
+
+    // Ticks the consent, sets the options page, presses "Installer" and
+    // returns the result window once "Terminer" is enabled.
+    HWND install(Program& setup, const std::string& directory, bool desktop = true, bool run_after = true,
+                 Where where = Where::current()) {
+        SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
+        HWND wizard = wait_wizard(setup, ini);
+        if (!wizard) return nullptr;
+        click_control(wizard, 19);
+        click_tab(wizard, 20, 3);
+        type_text(wizard, 21, directory);
+        if ((check_state(wizard, 12) == 1) != desktop) click_control(wizard, 12);
+        if ((check_state(wizard, 6) == 1) != run_after) click_control(wizard, 6);
+        click_control(wizard, 4);
+        return wait_result_window(setup);
+    }
+
+    HWND wait_result_window(Program& setup) {
+        HWND result = nullptr;
+        wait_until([&] {
+            HWND w = find_window(setup.id(), ini.name + " - v" + ini.version, "");
+            if (w && find_control(w, 10)) result = w;
+            return result != nullptr;
+        }, LIMIT);
+        if (!result) return nullptr;
+        wait_until([&] { return enabled_now(result, 16); }, LIMIT);
+        // "Terminer" is enabled before the shortcuts and the record are
+        // made; the record is completed last, with the Start-menu folder.
+        std::string menu = start_menu_folder(ini.name);
+        std::string record = read_installed_record();
+        wait_until([&] {
+            record = read_installed_record();
+            return record.size() >= menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
+        }, LIMIT);
+        return result;
+    }
+
+    void finish(Program& setup, HWND result) {
+        EXPECT_TRUE(click_control(result, 16));
+        EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+    }
+
+    std::vector<std::string> marker_lines() { return read_lines(markers); }
+    std::string read_installed_record() {
+        std::string dir = target;
+        if (dir.back() != '\\') dir += '\\';
+        return read_bytes(dir + "Uninstall.dat");
+    }
+
+    ScratchFolder scratch;
+    std::string target = scratch / "Installed";
+    std::string markers = scratch / "markers.txt";
+    SetupIni ini;
+};
+
+class FullInstallation : public Installation {
+protected:
+    void SetUp() override {
+        Installation::SetUp();
+        ini.name = "KitInstall";
+        ini.shortcut1_name = "KitInstall";
+        ini.shortcut1_target = "App.exe";
+        ini.shortcut2_name = "KitInstall Aide";
+        ini.shortcut2_target = "docs\\aide.txt";
+        ini.update_program = "maj.exe";
+        ini.install_program = "prep.exe";
+    }
+
+    void make_distribution(Distribution& dist) {
+        dist.copy_program("marker.exe", "App.exe");
+        dist.copy_program("marker.exe", "prep.exe");
+        dist.copy_program("marker.exe", "maj.exe");
+        dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Programme]\r\nKitInstall window\r\n[Fichiers]\r\n");
+        dist.write("Tarvo Developpement.url", "[InternetShortcut]\r\nURL=https://tarvo-developpement.example/\r\n");
+        make_folder(dist.path("docs"));
+        dist.write("docs\\aide.txt", "aide");
+        dist.write("docs\\Setup.exe", "kit");
+        dist.write("docs\\Setup.ini", "kit");
+        make_folder(dist.path("docs\\images"));
+        dist.write("docs\\images\\a.png", std::string(1500, 'p'));
+        dist.write("docs\\images\\Tarvo.exe", "kit");
+        dist.write("docs\\images\\maj.exe", "kit");
+        make_folder(dist.path("empty"));
+    }
+};
+
+TEST_F(FullInstallation, TreeLogRecordShortcutsAndUpdateInformation) {
+    Distribution dist(ini);
+    make_distribution(dist);
+    Program setup = dist.start_setup();
+    HWND result = install(setup, target);
+    ASSERT_NE(result, nullptr);
+    std::string dir = target + "\\";
+
+    // The installed tree: the kit's own files and the helpers stay behind.
+    for (const char* installed : {"App.exe", "Uninstall.exe", "Uninstall.dat", "setup.ini", "Tarvo Developpement.url",
+                                  "docs\\aide.txt", "docs\\images\\a.png"})
+        EXPECT_TRUE(exists(dir + installed)) << installed;
+    EXPECT_EQ(file_size_of(dir + "empty"), -2);
+    for (const char* left : {"Setup.exe", "prep.exe", "maj.exe", "docs\\Setup.exe", "docs\\Setup.ini",
+                             "docs\\images\\Tarvo.exe", "docs\\images\\maj.exe"})
+        EXPECT_FALSE(exists(dir + left)) << left;
+
+    // The log: heading, one line per file, size, result.
+    std::vector<std::string> log = list_lines(result, 10);
+    ASSERT_GE(log.size(), 16u);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 8),
+              (std::vector<std::string>{"R\xE9pertoire d'installation :", dir, "", "Cr\xE9" "ation ou mise \xE0 jour de fichiers",
+                                        "", "Fichiers install\xE9s sur l'ordinateur :", log[6], log[7]}));
+    std::vector<std::string> files(log.begin() + 6, log.end() - 5);
+    std::vector<std::string> sorted = files;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"   >   App.exe", "   >   Tarvo Developpement.url", "   >   Uninstall.dat",
+                                                 "   >   Uninstall.exe", "   >   docs\\aide.txt",
+                                                 "   >   docs\\images\\a.png", "   >   setup.ini"}));
+    int64_t total = 0;
+    for (const std::string& line : files) total += file_size_of(dir + line.substr(7));
+    EXPECT_GT(total, 10000);  // the two programs are tens of kilobytes
+    char size_text[64];
+    snprintf(size_text, sizeof size_text, total >= 1000000 ? "%.2f Mo" : "%.1f Ko",
+             total >= 1000000 ? total / 1048576.0 : total / 1024.0);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()),
+              (std::vector<std::string>{"", std::string("Espace occup\xE9 sur le disque dur : ") + size_text, "",
+                                        "Installation r\xE9ussie.",
+                                        "Param\xE8trage et/ou Mise \xE0 jour des anciens fichiers"}));
+    EXPECT_EQ(list_selection(result, 10), static_cast<int>(log.size()) - 1);
+
+    // Shortcuts, read back through the shell.
+    std::string desktop = shell_folder(CSIDL_DESKTOPDIRECTORY);
+    std::string menu = start_menu_folder(ini.name);
+    ShortcutValues app = read_shortcut(desktop + "KitInstall.lnk");
+    EXPECT_EQ(app.target, dir + "App.exe");
+    EXPECT_EQ(app.working_folder, dir);
+    EXPECT_EQ(app.arguments, "");
+    EXPECT_EQ(app.show_command, 1);
+    EXPECT_EQ(app.icon_file, dir + "App.exe");
+    EXPECT_EQ(app.icon_index, 0);
+    EXPECT_EQ(read_shortcut(desktop + "KitInstall Aide.lnk").target, dir + "docs\\aide.txt");
+    EXPECT_EQ(read_shortcut(menu + "KitInstall.lnk").target, dir + "App.exe");
+    EXPECT_EQ(read_shortcut(menu + "KitInstall Aide.lnk").target, dir + "docs\\aide.txt");
+    ShortcutValues uninstall = read_shortcut(menu + "D\xE9sinstallation.lnk");
+    EXPECT_EQ(uninstall.target, dir + "Uninstall.exe");
+    EXPECT_EQ(uninstall.working_folder, dir);
+    EXPECT_TRUE(exists(shell_folder(CSIDL_PROGRAMS) + "Tarvo\\Tarvo Developpement.url"));
+
+    std::string information = menu + "Mise \xE0 jour.Txt";
+    EXPECT_EQ(read_bytes(information), dir + "\r\n\r\nKitInstall - v1.0\r\n\r\n"
+                                             "Pour t\xE9l\xE9" "charger une nouvelle version de mon logiciel, allez sur le site :\r\n" +
+                                             WEB_PAGE + "\r\n");
+
+    // The record: the template, "FR" over its placeholder, then every file
+    // in copy order, the shortcuts, "[Menu]" and the menu folder.
+    std::string expected = "[Langue]\r\nFR\r\n[Programme]\r\nKitInstall window\r\n[Fichiers]\r\n";
+    for (const std::string& line : files) expected += dir + line.substr(7) + "\r\n";
+    expected += desktop + "KitInstall.lnk\r\n" + desktop + "KitInstall Aide.lnk\r\n" + information + "\r\n";
+    expected += menu + "KitInstall.lnk\r\n" + menu + "KitInstall Aide.lnk\r\n" + menu + "D\xE9sinstallation.lnk\r\n";
+    expected += "[Menu]\r\n" + menu;
+    EXPECT_EQ(read_bytes(dir + "Uninstall.dat"), expected);
+
+    // The auxiliary programs ran in the install directory, the install-time
+    // one before the copy and the update one after it, and are gone.
+    std::vector<std::string> ran = marker_lines();
+    ASSERT_EQ(ran.size(), 2u);
+    EXPECT_EQ(ran[0], "prep.exe||shown|prep.exe");
+    EXPECT_EQ(ran[1].substr(0, 11), "maj.exe||sh");
+    EXPECT_NE(ran[1].find("App.exe"), std::string::npos);
+    EXPECT_NE(ran[1].find("maj.exe"), std::string::npos);
+
+    // The program chosen to run afterwards starts only after "Terminer".
+    Sleep(300);
+    EXPECT_EQ(marker_lines().size(), 2u);
+    finish(setup, result);
+    EXPECT_TRUE(wait_until([&] { return marker_lines().size() == 3; }, LIMIT));
+    if (marker_lines().size() == 3) {
+        EXPECT_EQ(marker_lines()[2].substr(0, 13), "App.exe||show");
+    }
+}
+
+TEST_F(Installation, EnglishNamesAndNoOptionalShortcuts) {
+    ini.name = "KitEnglishRun";
+    ini.multilingual = "1";
+    ini.run_after = "";
+    Distribution dist(ini);
+    dist.write("App.exe", "app");
+    Program setup = dist.start_setup();
+    HWND language = wait_built_window(setup, "Langue / Language", "ComboBox");
+    ASSERT_NE(language, nullptr);
+    ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1));
+    ASSERT_TRUE(click_control(language, GetDlgCtrlID(find_by_class(language, "Button", "OK"))));
+    HWND result = install(setup, target + "\\", true, false);
+    ASSERT_NE(result, nullptr);
+    std::vector<std::string> log = list_lines(result, 10);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0], "Install directory :");
+    EXPECT_EQ(log[1], target + "\\");
+    EXPECT_EQ(log.back(), "Successful install");
+    EXPECT_EQ(control_text(result, 16), "Finish");
+    EXPECT_EQ(control_text(result, 11), "Open folder");
+    std::string menu = start_menu_folder(ini.name);
+    EXPECT_TRUE(exists(menu + "Update.Txt"));
+    EXPECT_TRUE(exists(menu + "Uninstall.lnk"));
+    EXPECT_EQ(read_shortcut(menu + "Uninstall.lnk").target, target + "\\Uninstall.exe");
+    // Without names there are no program shortcuts, on the desktop or in
+    // the menu, even with the desktop box ticked.
+    std::vector<std::string> in_menu;
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((menu + "*").c_str(), &data);
+    while (h != INVALID_HANDLE_VALUE) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) in_menu.push_back(data.cFileName);
+        if (!FindNextFileA(h, &data)) break;
+    }
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    std::sort(in_menu.begin(), in_menu.end());
+    EXPECT_EQ(in_menu, (std::vector<std::string>{"Uninstall.lnk", "Update.Txt"}));
+    // No template was installed: the record starts with the language.
+    std::string record = read_bytes(target + "\\Uninstall.dat");
+    EXPECT_EQ(record.substr(0, 2), "EN");
+    EXPECT_EQ(record.substr(record.size() - menu.size()), menu);
+    finish(setup, result);
+}
+
+TEST_F(Installation, UntickedDesktopBoxMakesNoDesktopShortcut) {
+    ini.name = "KitNoDesktop";
+    ini.shortcut1_name = "KitNoDesktop";
+    Distribution dist(ini);
+    dist.write("App.exe", "app");
+    dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
+    Program setup = dist.start_setup();
+    HWND result = install(setup, target, false, false);
+    ASSERT_NE(result, nullptr);
+    EXPECT_FALSE(exists(shell_folder(CSIDL_DESKTOPDIRECTORY) + "KitNoDesktop.lnk"));
+    EXPECT_TRUE(exists(start_menu_folder(ini.name) + "KitNoDesktop.lnk"));
+    EXPECT_EQ(read_bytes(target + "\\Uninstall.dat").find(shell_folder(CSIDL_DESKTOPDIRECTORY)), std::string::npos);
+    finish(setup, result);
+}
+
+TEST_F(Installation, ReadOnlyDestinationIsReportedAndTheRestInstalled) {
+    ini.name = "KitReadOnly";
+    Distribution dist(ini);
+    dist.copy_program("marker.exe", "App.exe");
+    dist.write("data.txt", "new data");
+    dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
+    make_folder(target);
+    write_bytes(target + "\\data.txt", "old data");
+    set_read_only(target + "\\data.txt", true);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    click_control(wizard, 19);
+    click_tab(wizard, 20, 3);
+    type_text(wizard, 21, target);
+    click_control(wizard, 4);
+    MessageBoxSeen seen = answer_message_box(setup, LIMIT);
+    EXPECT_EQ(seen.title, "Erreur");
+    EXPECT_EQ(seen.text, "Le fichier 'data.txt' n'a pas pu \xEAtre copi\xE9 sur le disque dur.\n"
+                         "V\xE9rifier que le fichier n'est pas en lecture ou actuellement ouvert.");
+    HWND result = wait_result_window(setup);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(find_message_box(setup.id()), nullptr);  // one message only
+    std::vector<std::string> log = list_lines(result, 10);
+    EXPECT_NE(std::find(log.begin(), log.end(), "   >   data.txt  >>  Erreur"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "   >   App.exe"), log.end());
+    ASSERT_GE(log.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 6, log.end()),
+              (std::vector<std::string>{"Echec de l'installation !!", "", "Echec de l'installation !!", "",
+                                        "Echec de l'installation !!",
+                                        "Un ou plusieurs fichiers n'ont pas pu \xEAtre install\xE9"}));
+    EXPECT_EQ(read_bytes(target + "\\data.txt"), "old data");
+    EXPECT_TRUE(exists(target + "\\App.exe"));
+    EXPECT_NE(read_bytes(target + "\\Uninstall.dat").find(target + "\\data.txt\r\n"), std::string::npos);
+    // The program to run afterwards still starts after "Terminer".
+    finish(setup, result);
+    EXPECT_TRUE(wait_until([&] { return marker_lines().size() == 1; }, LIMIT));
+    set_read_only(target + "\\data.txt", false);
+}
+
+TEST_F(Installation, EmptyDirectoryIsRefusedAndTheWizardStays) {
+    ini.name = "KitEmptyField";
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    click_control(wizard, 19);
+    click_tab(wizard, 20, 3);
+    ASSERT_TRUE(type_text(wizard, 21, ""));
+    click_control(wizard, 4);
+    MessageBoxSeen seen = answer_message_box(setup, LIMIT);
+    EXPECT_EQ(seen.title, "Erreur");
+    EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
+    EXPECT_TRUE(IsWindow(wizard));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
+    // The wizard still works: a directory now installs.
+    type_text(wizard, 21, target);
+    click_control(wizard, 4);
+    HWND result = wait_result_window(setup);
+    ASSERT_NE(result, nullptr);
+    EXPECT_TRUE(exists(target + "\\Uninstall.exe"));
+    finish(setup, result);
+}
+
+TEST_F(Installation, AnOldRecordThatStaysStopsTheInstallation) {
+    ini.name = "KitStuck";
+    Distribution dist(ini);
+    dist.write("App.exe", "app");
+    make_folder(target);
+    write_bytes(target + "\\Uninstall.dat", "[Langue]\r\nFR\r\n[Fichiers]\r\n");
+    // An "uninstaller" that leaves its record behind.
+    EXPECT_TRUE(CopyFileA((program_folder() + "marker.exe").c_str(), (target + "\\Uninstall.exe").c_str(), FALSE));
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    click_control(wizard, 19);
+    click_tab(wizard, 20, 3);
+    type_text(wizard, 21, target);
+    click_control(wizard, 4);
+    MessageBoxSeen seen = wait_message_box(setup, LIMIT);
+    EXPECT_EQ(seen.title, "Erreur");
+    EXPECT_EQ(seen.text, "Impossible de mettre \xE0 jour le programme\n"
+                         "V\xE9rifier que les fichiers du programme ne sont pas en ''lecture seule'' et qu'aucun "
+                         "programme ne s'ex\xE9" "cute pendant la mise \xE0 jour");
+    bool exclamation_icon = false;
+    for (HWND child : descendants(seen.box))
+        if (window_class(child) == "Static" && (window_style(child) & SS_TYPEMASK) == SS_ICON) exclamation_icon = true;
+    EXPECT_TRUE(exclamation_icon);
+    answer_message_box(setup, LIMIT);
+    EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+    std::vector<std::string> ran = marker_lines();
+    ASSERT_EQ(ran.size(), 1u);
+    EXPECT_EQ(ran[0].substr(0, 21), "Uninstall.exe|Update|");
+    EXPECT_FALSE(exists(target + "\\App.exe"));
+    EXPECT_FALSE(exists(start_menu_folder(ini.name)));
+}
+
+}  // namespace

@@ -1,0 +1,433 @@
+// The real Setup.exe up to its wizard: start-up, language, pages, the
+// proposed directory and its rules, the consent check, the licence window.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "tests/e2e/kit.h"
+
+namespace {
+
+constexpr DWORD LIMIT = 15000;
+
+// Both languages' texts of the wizard, in the order the tests read them.
+struct WizardTexts {
+    const char* tabs[4];
+    const char* licence;
+    const char* consent;
+    const char* quit;
+    const char* next;
+    const char* install;
+    const char* all_users;
+    const char* current_user;
+    const char* all_users_text_start;
+    const char* directory;
+    const char* run_after;
+    const char* shortcut;
+    const char* desktop;
+    const char* charter_start;
+};
+
+const WizardTexts FRENCH = {
+    {"Installation", "Charte", "Utilisation", "Options"},
+    "Concepteur - Licence",
+    "J'ai lu et j'accepte la licence.",
+    "Quitter",
+    "Suivant",
+    "Installer",
+    "Utilisation sur un ordinateur personnel.",
+    "Utilisation sur un ordinateur familial ou d'entreprise.",
+    "Cette installation donne \xE0 tous les utilisateurs",
+    "Dossier d'installation",
+    "Lancer apr\xE8s l'installation",
+    "Raccourci",
+    "Cr\xE9" "er un raccourci sur le bureau",
+    "Ce logiciel n'installe aucun fichier",
+};
+
+const WizardTexts ENGLISH = {
+    {"Install", "Charter", "Use", "Options"},
+    "Designer - Licence agreement",
+    "I read and I accept the licence agreement",
+    "Quit",
+    "Next",
+    "Install",
+    "On personnal computer",
+    "On family or enterprise computer",
+    "This install give access of this software for all user.",
+    "Install directory",
+    "Run after installation",
+    "Shortcut",
+    "Create shorcut on the desktop",
+    "This software install file only in the install directory",
+};
+
+bool starts_with(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+
+void expect_wizard_texts(HWND wizard, const WizardTexts& t, const SetupIni& ini, Where where = Where::current()) {
+    SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
+    EXPECT_EQ(tab_captions(wizard, 20), (std::vector<std::string>{t.tabs[0], t.tabs[1], t.tabs[2], t.tabs[3]}));
+    EXPECT_EQ(control_text(wizard, 1), t.licence);
+    EXPECT_EQ(control_text(wizard, 19), t.consent);
+    EXPECT_EQ(control_text(wizard, 2), ini.name + " - v" + ini.version);
+    for (int quit : {3, 18, 16, 9}) EXPECT_EQ(control_text(wizard, quit), t.quit) << quit;
+    for (int next : {13, 15, 14}) EXPECT_EQ(control_text(wizard, next), t.next) << next;
+    EXPECT_EQ(control_text(wizard, 4), t.install);
+    EXPECT_EQ(control_text(wizard, 22), t.all_users);
+    EXPECT_EQ(control_text(wizard, 23), t.current_user);
+    EXPECT_TRUE(starts_with(control_text(wizard, 24), t.all_users_text_start));
+    EXPECT_EQ(control_text(wizard, 26), t.directory);
+    EXPECT_EQ(control_text(wizard, 7), "...");
+    EXPECT_EQ(control_text(wizard, 27), t.run_after);
+    EXPECT_EQ(control_text(wizard, 6), ini.run_after);
+    EXPECT_EQ(control_text(wizard, 28), t.shortcut);
+    EXPECT_EQ(control_text(wizard, 12), t.desktop);
+    EXPECT_NE(find_by_class(wizard, "Button", "Charte de qualit\xE9 :"), nullptr);
+    bool charter_found = false;
+    for (HWND child : descendants(wizard))
+        if (window_class(child) == "Static" && starts_with(window_title(child), t.charter_start)) charter_found = true;
+    EXPECT_TRUE(charter_found);
+}
+
+// A close request ends the wizard like its quit buttons.
+void quit_wizard(Program& setup, HWND wizard) {
+    EXPECT_TRUE(request_close(wizard));
+    EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+}
+
+SetupIni ini_named(const std::string& name) {
+    SetupIni ini;
+    ini.name = name;
+    ini.shortcut1_name = name;
+    return ini;
+}
+
+TEST(Wizard, FreshInstallationProposal) {
+    SetupIni ini = ini_named("KitFresh");
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_TRUE(IsWindowVisible(wizard));
+    EXPECT_TRUE(is_topmost(wizard));
+    EXPECT_TRUE(window_ex_style(wizard) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(window_style(wizard) & WS_SYSMENU);  // no close box
+    EXPECT_EQ(selected_tab(wizard, 20), 0);
+    EXPECT_TRUE(control_visible(wizard, 19));
+    EXPECT_FALSE(control_visible(wizard, 21));
+    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitFresh");
+    EXPECT_EQ(check_state(wizard, 22), 1);
+    EXPECT_EQ(check_state(wizard, 23), 0);
+    EXPECT_TRUE(control_enabled(wizard, 21));
+    EXPECT_TRUE(control_enabled(wizard, 7));
+    EXPECT_TRUE(control_enabled(wizard, 23));
+    EXPECT_EQ(check_state(wizard, 12), 1);
+    EXPECT_EQ(check_state(wizard, 6), 1);
+    EXPECT_EQ(check_state(wizard, 19), 0);
+    EXPECT_EQ(control_text(wizard, 5), "Bienvenue\n\n\n\n\n\n\n\nFin\n");
+    EXPECT_TRUE(click_control(wizard, 3));
+    EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+}
+
+TEST(Wizard, NothingToRunAfterwardsUnticksBothBoxes) {
+    SetupIni ini = ini_named("KitNoRun");
+    ini.run_after = "";
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(check_state(wizard, 6), 0);
+    EXPECT_FALSE(control_enabled(wizard, 6));
+    EXPECT_EQ(check_state(wizard, 12), 0);
+    quit_wizard(setup, wizard);
+}
+
+TEST(Wizard, ConsentIsCheckedByNextAndByInstall) {
+    SetupIni ini = ini_named("KitConsent");
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    ASSERT_TRUE(click_tab(wizard, 20, 3));
+    EXPECT_TRUE(control_visible(wizard, 4));
+    EXPECT_TRUE(click_control(wizard, 4));
+    MessageBoxSeen seen = answer_message_box(setup, LIMIT);
+    EXPECT_EQ(seen.title, "Erreur");
+    EXPECT_EQ(seen.text, "Vous n'avez pas accept\xE9 la licence d'utilisation du logiciel");
+    EXPECT_FALSE(exists("C:\\Program files\\KitConsent"));
+    EXPECT_TRUE(IsWindow(wizard));
+
+    ASSERT_TRUE(click_tab(wizard, 20, 0));
+    EXPECT_TRUE(click_control(wizard, 13));
+    seen = answer_message_box(setup, LIMIT);
+    EXPECT_EQ(seen.title, "Erreur");
+    EXPECT_EQ(selected_tab(wizard, 20), 0);
+
+    // With the box ticked, "Suivant" walks the pages.
+    EXPECT_TRUE(click_control(wizard, 19));
+    EXPECT_TRUE(click_control(wizard, 13));
+    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, 20) == 1; }, LIMIT));
+    EXPECT_TRUE(click_control(wizard, 15));
+    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, 20) == 2; }, LIMIT));
+    EXPECT_TRUE(click_control(wizard, 14));
+    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, 20) == 3; }, LIMIT));
+    EXPECT_TRUE(control_visible(wizard, 21));
+    EXPECT_FALSE(control_visible(wizard, 19));
+    EXPECT_TRUE(click_control(wizard, 9));
+    EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+}
+
+HWND wait_language_window(const Program& setup) {
+    return wait_built_window(setup, "Langue / Language", "ComboBox");
+}
+
+TEST(Wizard, EnglishChosenGivesEnglishOnEveryPage) {
+    SetupIni ini = ini_named("KitEnglish");
+    ini.multilingual = "1";
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND language = wait_language_window(setup);
+    ASSERT_NE(language, nullptr);
+    SIZE size = client_size(language);
+    EXPECT_EQ(size.cx, 200);
+    EXPECT_EQ(size.cy, 63);
+    HWND list = find_by_class(language, "ComboBox");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(combo_selection(language, GetDlgCtrlID(list)), 0);
+    ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(list), 1));
+    HWND ok = find_by_class(language, "Button", "OK");
+    ASSERT_NE(ok, nullptr);
+    ASSERT_TRUE(click_control(language, GetDlgCtrlID(ok)));
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_FALSE(IsWindow(language));
+    expect_wizard_texts(wizard, ENGLISH, ini);
+    EXPECT_EQ(control_text(wizard, 5), "Welcome\n\n\n\n\n\n\n\nEnd\n");
+    quit_wizard(setup, wizard);
+}
+
+TEST(Wizard, LanguageWindowClosedOrNotAskedGivesFrench) {
+    SetupIni ini = ini_named("KitFrench");
+    ini.multilingual = "-1";
+    {
+        Distribution dist(ini);
+        Program setup = dist.start_setup();
+        HWND language = wait_language_window(setup);
+        ASSERT_NE(language, nullptr);
+        ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1));
+        EXPECT_TRUE(request_close(language));  // English picked, but never confirmed
+        HWND wizard = wait_wizard(setup, ini);
+        ASSERT_NE(wizard, nullptr);
+        expect_wizard_texts(wizard, FRENCH, ini);
+        quit_wizard(setup, wizard);
+    }
+    ini.multilingual = "256";  // only the low byte counts
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(find_window(setup.id(), "Langue / Language", ""), nullptr);
+    EXPECT_EQ(tab_captions(wizard, 20)[0], "Installation");
+    quit_wizard(setup, wizard);
+}
+
+class EarlierInstallation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ini = ini_named("KitEarlier");
+        previous = shell_folder(CSIDL_APPDATA) + "KitEarlier\\";
+        remove_tree(previous);
+        make_folder(previous);
+        write_bytes(previous + "Uninstall.dat", "[Langue]\r\nFR\r\n");
+        write_bytes(previous + "Uninstall.exe", "old");
+        CreateDirectoryA((shell_folder(CSIDL_PROGRAMS) + "Tarvo").c_str(), nullptr);
+        CreateDirectoryA(start_menu_folder(ini.name).c_str(), nullptr);
+        write_bytes(start_menu_folder(ini.name) + "Mise \xE0 jour.Txt", previous + "\r\n\r\nKitEarlier - v1.0\r\n");
+    }
+    void TearDown() override {
+        remove_tree(previous);
+        remove_shell_traces(ini.name, {ini.shortcut1_name});
+    }
+    SetupIni ini;
+    std::string previous;
+};
+
+TEST_F(EarlierInstallation, IsProposedAndLockedInItsKindOfUse) {
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(check_state(wizard, 23), 1);
+    EXPECT_EQ(check_state(wizard, 22), 0);
+    EXPECT_EQ(control_text(wizard, 21), previous);
+    EXPECT_FALSE(control_enabled(wizard, 21));
+    EXPECT_FALSE(control_enabled(wizard, 7));
+    // Its desktop shortcut is gone, so none is proposed again.
+    EXPECT_EQ(check_state(wizard, 12), 0);
+
+    ASSERT_TRUE(click_tab(wizard, 20, 2));
+    EXPECT_TRUE(click_control(wizard, 22));
+    EXPECT_TRUE(wait_until([&] { return control_enabled(wizard, 21); }, LIMIT));
+    EXPECT_TRUE(control_enabled(wizard, 7));
+    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitEarlier");
+    EXPECT_TRUE(click_control(wizard, 23));
+    EXPECT_TRUE(wait_until([&] { return !control_enabled(wizard, 21); }, LIMIT));
+    EXPECT_FALSE(control_enabled(wizard, 7));
+    EXPECT_EQ(control_text(wizard, 21), previous);
+    quit_wizard(setup, wizard);
+}
+
+TEST_F(EarlierInstallation, KeptDesktopShortcutIsProposedAgain) {
+    write_bytes(shell_folder(CSIDL_DESKTOPDIRECTORY) + ini.shortcut1_name + ".lnk", "link");
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(check_state(wizard, 12), 1);
+    quit_wizard(setup, wizard);
+}
+
+TEST_F(EarlierInstallation, FrenchFileIsNotFoundByAnEnglishRun) {
+    ini.multilingual = "1";
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND language = wait_language_window(setup);
+    ASSERT_NE(language, nullptr);
+    ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1));
+    ASSERT_TRUE(click_control(language, GetDlgCtrlID(find_by_class(language, "Button", "OK"))));
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(check_state(wizard, 22), 1);
+    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitEarlier");
+    EXPECT_TRUE(control_enabled(wizard, 21));
+    quit_wizard(setup, wizard);
+}
+
+TEST_F(EarlierInstallation, WithoutItsTwoFilesItIsNotRecognised) {
+    DeleteFileA((previous + "Uninstall.exe").c_str());
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(check_state(wizard, 22), 1);
+    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitEarlier");
+    EXPECT_EQ(check_state(wizard, 12), 1);
+    quit_wizard(setup, wizard);
+}
+
+TEST(Wizard, CurrentUserDirectoryStaysInsideApplicationData) {
+    SetupIni ini = ini_named("KitTyped");
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    std::string appdata = shell_folder(CSIDL_APPDATA);
+    ASSERT_TRUE(click_tab(wizard, 20, 2));
+    EXPECT_TRUE(click_control(wizard, 23));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == appdata + "KitTyped"; }, LIMIT));
+    ASSERT_TRUE(click_tab(wizard, 20, 3));
+    EXPECT_TRUE(type_text(wizard, 21, "D:\\Elsewhere\\KitTyped"));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == appdata + "KitTyped"; }, LIMIT))
+        << control_text(wizard, 21);
+    EXPECT_TRUE(type_text(wizard, 21, appdata + "Tools\\KitTyped"));
+    Sleep(200);
+    EXPECT_EQ(control_text(wizard, 21), appdata + "Tools\\KitTyped");
+    // Each kind of use keeps its own directory.
+    ASSERT_TRUE(click_tab(wizard, 20, 2));
+    EXPECT_TRUE(click_control(wizard, 22));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == "C:\\Program files\\KitTyped"; }, LIMIT));
+    EXPECT_TRUE(click_control(wizard, 23));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == appdata + "Tools\\KitTyped"; }, LIMIT));
+    quit_wizard(setup, wizard);
+}
+
+void expect_licence_round_trip(const Program& setup, HWND wizard, int opener, Where where = Where::current()) {
+    SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
+    ASSERT_TRUE(click_control(wizard, opener));
+    HWND licence = wait_built_window(setup, "Concepteur et licence", "SysTabControl32");
+    ASSERT_NE(licence, nullptr);
+    EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(wizard); }, LIMIT));
+    SIZE size = client_size(licence);
+    EXPECT_EQ(size.cx, 350);
+    EXPECT_EQ(size.cy, 250);
+    EXPECT_TRUE(is_topmost(licence));
+    EXPECT_TRUE(window_ex_style(licence) & WS_EX_TOOLWINDOW);
+    HWND tabs = find_by_class(licence, "SysTabControl32");
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tab_captions(licence, GetDlgCtrlID(tabs)),
+              (std::vector<std::string>{"Concepteur / Designer", "Licence"}));
+    EXPECT_EQ(selected_tab(licence, GetDlgCtrlID(tabs)), 0);
+    EXPECT_TRUE(request_close(licence));
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(licence); }, LIMIT));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
+    // In front again: no window of the program is above it.
+    EXPECT_TRUE(is_topmost(wizard));
+}
+
+TEST(Wizard, LicenceWindowFromTheBannerAndTheButton) {
+    SetupIni ini = ini_named("KitLicence");
+    Distribution dist(ini);
+    make_folder(dist.path("Licence"));
+    dist.write("Licence\\Concepteur.htm", "<html><body>Designer</body></html>");
+    dist.write("Licence\\Licence.htm", "<html><body>Licence</body></html>");
+    Program setup = dist.start_setup();
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    expect_licence_round_trip(setup, wizard, 0);
+    expect_licence_round_trip(setup, wizard, 1);
+    EXPECT_EQ(selected_tab(wizard, 20), 0);  // the wizard stays on its page
+    quit_wizard(setup, wizard);
+}
+
+TEST(Splash, EndsByItselfAfterItsTime) {
+    ScratchFolder folder;
+    DWORD start = GetTickCount();
+    Program splash = start_program(program_folder() + "Tarvo.exe", folder.path(), "1.5");
+    HWND window = wait_built_window(splash, "Maelwick", "Static", false);
+    ASSERT_NE(window, nullptr);
+    SIZE size = client_size(window);
+    EXPECT_EQ(size.cx, 300);
+    EXPECT_EQ(size.cy, 200);
+    RECT outer = outer_rect(window);
+    EXPECT_EQ(outer.right - outer.left, 300);  // no frame
+    EXPECT_EQ(outer.bottom - outer.top, 200);
+    EXPECT_TRUE(window_style(window) & WS_POPUP);
+    EXPECT_FALSE(window_style(window) & WS_CAPTION);
+    EXPECT_TRUE(is_topmost(window));
+    HWND logo = find_by_class(window, "Static");
+    ASSERT_NE(logo, nullptr);
+    RECT logo_rect;
+    GetClientRect(logo, &logo_rect);
+    EXPECT_EQ(logo_rect.right, 300);
+    EXPECT_EQ(logo_rect.bottom, 200);
+    EXPECT_GE(wait_program_end(splash, LIMIT), 0);
+    EXPECT_GE(GetTickCount() - start, 1500u);
+}
+
+TEST(Splash, WithoutATimeItStaysUntilAskedToClose) {
+    ScratchFolder folder;
+    Program splash = start_program(program_folder() + "Tarvo.exe", folder.path(), "");
+    HWND window = wait_window(splash, "Maelwick", "", LIMIT);
+    ASSERT_NE(window, nullptr);
+    Sleep(1000);
+    EXPECT_TRUE(program_running(splash));
+    DWORD asked = GetTickCount();
+    EXPECT_TRUE(request_close(window));
+    EXPECT_GE(wait_program_end(splash, LIMIT), 0);
+    EXPECT_LT(GetTickCount() - asked, 1000u);
+}
+
+TEST(Splash, SetupWaitsForIt) {
+    SetupIni ini = ini_named("KitSplash");
+    Distribution dist(ini, true);
+    Program setup = dist.start_setup();
+    HWND splash = nullptr;
+    ASSERT_TRUE(wait_until([&] { return (splash = FindWindowA(nullptr, "Maelwick")) != nullptr; }, LIMIT));
+    Sleep(300);
+    EXPECT_EQ(find_window(setup.id(), ini.name + " - v" + ini.version, ""), nullptr);
+    PostMessageA(splash, WM_CLOSE, 0, 0);
+    HWND wizard = wait_wizard(setup, ini);
+    ASSERT_NE(wizard, nullptr);
+    quit_wizard(setup, wizard);
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// The installer's own routines, in process: settings, texts, size text,
+// folder copy and the completion of the uninstall record.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "installer/setup.h"
+#include "installer/size_format.h"
+#include "runtime/runtime.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+class SetupParts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GetCurrentDirectoryA(MAX_PATH, saved_folder);
+        SetCurrentDirectoryA(source.path().c_str());
+        setup = SetupState{};
+        catalogue = TextCatalogue{};
+        install_run = InstallRun{};
+        init_runtime();
+    }
+    void TearDown() override {
+        release_runtime();
+        SetCurrentDirectoryA(saved_folder);
+    }
+
+    // Window 1 with the log list, as the installation run makes it.
+    void open_log_window() {
+        ASSERT_NE(open_window(RESULT_WINDOW, 0, 0, 310, 405, WINDOW_INVISIBLE, "log"), 0);
+        ASSERT_NE(set_gadget_parent(window_handle()), 0);
+        ASSERT_NE(create_list_box(LOG_LIST, 0, 140, 310, 240), 0);
+    }
+
+    std::vector<std::string> log_lines() {
+        std::vector<std::string> lines;
+        HWND list = gadget_handle(LOG_LIST);
+        int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            std::string line(SendMessageA(list, LB_GETTEXTLEN, i, 0), '\0');
+            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    char saved_folder[MAX_PATH];
+    ScratchFolder source;
+    ScratchFolder target;
+};
+
+TEST_F(SetupParts, ReadSettingsFillsEveryField) {
+    write_bytes(source / "setup.ini",
+                "[ Informations sur le logiciel]\r\nNom=Carnet\r\nVersion=2.1 \r\n"
+                "[ Options de l'intallation]\r\n"
+                "Lancer après installation=Carnet.exe\r\n"
+                "Raccourci 1 - Cible=Carnet.exe\r\nRaccourci 1 - Nom=Carnet\r\n"
+                "Raccourci 2 - Cible=Aide\\aide.htm\r\nRaccourci 2 - Nom=Aide du carnet\r\n"
+                "Copier le fichier Tarvo.exe=1\r\n"
+                "Mise à jour=maj.exe\r\nLancer à l'installation=prep.exe\r\n"
+                "Programme multilangue=1\r\n");
+    read_settings();
+    EXPECT_EQ(setup.program_name, "Carnet");
+    EXPECT_EQ(setup.program_version, "2.1 ");
+    EXPECT_EQ(setup.run_after_program, "Carnet.exe");
+    EXPECT_EQ(setup.shortcut1_target, "Carnet.exe");
+    EXPECT_EQ(setup.shortcut1_name, "Carnet");
+    EXPECT_EQ(setup.shortcut2_target, "Aide\\aide.htm");
+    EXPECT_EQ(setup.shortcut2_name, "Aide du carnet");
+    EXPECT_EQ(setup.copy_splash_file, 1);
+    EXPECT_EQ(setup.update_program, "maj.exe");
+    EXPECT_EQ(setup.install_program, "prep.exe");
+    EXPECT_EQ(setup.multilingual, 1);
+}
+
+TEST_F(SetupParts, MultilingualKeepsOnlyTheLowByte) {
+    for (auto [value, expected] : {std::pair{"256", 0}, {"1", 1}, {"-1", -1}, {"257", 1}, {"x", 0}}) {
+        write_bytes(source / "setup.ini",
+                    std::string("[ Options de l'intallation]\nProgramme multilangue=") + value + "\n");
+        read_settings();
+        EXPECT_EQ(setup.multilingual, expected) << value;
+    }
+}
+
+TEST_F(SetupParts, MissingFileOrGroupsWithoutTheBlankGiveDefaults) {
+    read_settings();
+    EXPECT_EQ(setup.program_name, "");
+    EXPECT_EQ(setup.multilingual, 0);
+    write_bytes(source / "setup.ini", "[Informations sur le logiciel]\nNom=Lost\n"
+                                      "[Options de l'intallation]\nCopier le fichier Tarvo.exe=1\n");
+    read_settings();
+    EXPECT_EQ(setup.program_name, "");
+    EXPECT_EQ(setup.copy_splash_file, 0);
+}
+
+TEST_F(SetupParts, CustomTextHasExactlyNineLineFeeds) {
+    write_bytes(source / "setup.ini", "[ Texte de l'intallation FR]\r\nligne5=Cinq\r\nligne 1=no\r\n"
+                                      "[ Texte de l'intallation EN]\r\nligne1=One\r\nligne9=Nine\r\n");
+    setup.language = "FR";
+    read_custom_text();
+    EXPECT_EQ(setup.custom_text, "\n\n\n\nCinq\n\n\n\n\n");
+    setup.language = "EN";
+    read_custom_text();
+    EXPECT_EQ(setup.custom_text, "One\n\n\n\n\n\n\n\nNine\n");
+    write_bytes(source / "setup.ini", "[ Texte de l'intallation FR]\r\nligne1=Un\r\n");
+    read_custom_text();  // English never falls back to the French group
+    EXPECT_EQ(setup.custom_text, std::string(9, '\n'));
+}
+
+TEST_F(SetupParts, CataloguesAreWindows1252AndEndWithFin) {
+    load_catalogue("FR");
+    EXPECT_EQ(T(47), "FIN");
+    EXPECT_EQ(T(48), "");
+    EXPECT_EQ(T(0), "");
+    EXPECT_EQ(T(19), "Mise \xE0 jour");
+    EXPECT_EQ(T(45), "D\xE9sinstallation");
+    EXPECT_EQ(T(28), "  >>  Erreur");
+    EXPECT_EQ(T(39), "Espace occup\xE9 sur le disque dur : ");
+    for (int n = 1; n <= 47; ++n) EXPECT_FALSE(T(n).empty()) << n;
+    catalogue = TextCatalogue{};
+    load_catalogue("EN");
+    EXPECT_EQ(T(47), "FIN");
+    EXPECT_EQ(T(19), "Update");
+    EXPECT_EQ(T(28), "  >>  Error");
+    EXPECT_EQ(T(39), "Size use on the hard disk : ");
+    EXPECT_EQ(T(22), "Create shorcut on the desktop");
+}
+
+TEST(SizeText, EveryRowOfTheTable) {
+    const std::pair<int64_t, const char*> rows[] = {
+        {0, "0 octects"},         {999, "999 octects"},     {1000, "0.98 Ko"},
+        {1536, "1.50 Ko"},        {9999, "9.76 Ko"},        {10000, "9.8 Ko"},
+        {999999, "976.6 Ko"},     {1000000, "0.95 Mo"},     {1530000, "1.46 Mo"},
+        {10000000, "9.5 Mo"},     {12345678, "11.8 Mo"},
+    };
+    for (auto [bytes, text] : rows) EXPECT_EQ(format_size(bytes, 0, 0, 1), text) << bytes;
+    EXPECT_EQ(format_size(1536, 1, 3, 0), "1.500 Ko");
+    EXPECT_EQ(format_size(1536, 7, 0, 0), "1536 octects");
+    // Totals beyond 32 bits keep the same units.
+    EXPECT_EQ(format_size(5LL << 30, 0, 0, 1), "5120.0 Mo");
+}
+
+class FolderCopy : public SetupParts {
+protected:
+    void SetUp() override {
+        SetupParts::SetUp();
+        load_catalogue("FR");
+        setup.update_program = "maj.exe";
+        setup.install_program = "prep.exe";
+        setup.install_dir = target.path();
+        write_bytes(source / "App.exe", "app");
+        write_bytes(source / "setup.ini", "[x]");
+        // Names differing in case alone are one file here, so the upper-case
+        // "Setup.ini" stands in a subfolder.
+        for (const char* name : {"Setup.exe", "Tarvo.exe", "maj.exe", "prep.exe"})
+            write_bytes(source / name, "kit");
+        make_folder(source / "sub");
+        write_bytes(source / "sub\\data.txt", "12345");
+        write_bytes(source / "sub\\Setup.exe", "kit");
+        write_bytes(source / "sub\\maj.exe", "kit");
+        write_bytes(source / "sub\\Setup.ini", "kit");
+        make_folder(source / "sub\\deeper");
+        write_bytes(source / "sub\\deeper\\x.bin", "");
+        make_folder(source / "empty");
+        open_log_window();
+    }
+};
+
+TEST_F(FolderCopy, CopiesTheTreeLessTheKitsOwnFiles) {
+    copy_folder("", 0);
+    EXPECT_EQ(read_bytes(target / "App.exe"), "app");
+    EXPECT_EQ(read_bytes(target / "setup.ini"), "[x]");
+    EXPECT_EQ(read_bytes(target / "sub\\data.txt"), "12345");
+    EXPECT_TRUE(exists(target / "sub\\deeper\\x.bin"));
+    EXPECT_TRUE(exists(target / "empty"));
+    for (const char* left_out : {"Setup.exe", "Tarvo.exe", "maj.exe", "prep.exe", "sub\\Setup.exe", "sub\\maj.exe", "sub\\Setup.ini"})
+        EXPECT_FALSE(exists(target / left_out)) << left_out;
+
+    std::vector<std::string> expected{target / "App.exe", target / "setup.ini", target / "sub\\data.txt",
+                                      target / "sub\\deeper\\x.bin"};
+    std::vector<std::string> records = install_run.uninstall_records;
+    std::sort(records.begin(), records.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(records, expected);
+    std::vector<std::string> lines = log_lines();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"   >   App.exe", "   >   setup.ini", "   >   sub\\data.txt",
+                                                "   >   sub\\deeper\\x.bin"}));
+    EXPECT_EQ(install_run.total_size, 3 + 3 + 5 + 0);
+    EXPECT_EQ(install_run.copy_failed, 0);
+}
+
+// A folder's files are recorded where the folder comes among its parent's
+// entries: depth first, each record made before its log line.
+TEST_F(FolderCopy, RecordsFollowTheOrderOfTheCopy) {
+    copy_folder("", 0);
+    std::vector<std::string> lines = log_lines();
+    ASSERT_EQ(lines.size(), install_run.uninstall_records.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(target.path() + lines[i].substr(7), install_run.uninstall_records[i]);
+    auto data = std::find(lines.begin(), lines.end(), "   >   sub\\data.txt");
+    auto deeper = std::find(lines.begin(), lines.end(), "   >   sub\\deeper\\x.bin");
+    ASSERT_NE(data, lines.end());
+    ASSERT_NE(deeper, lines.end());
+    EXPECT_EQ(std::abs(deeper - data), 1);  // sub's subtree is copied in one piece
+}
+
+TEST_F(FolderCopy, SplashProgramOnlyWhenAskedWithExactlyOne) {
+    setup.copy_splash_file = 2;
+    copy_folder("", 0);
+    EXPECT_FALSE(exists(target / "Tarvo.exe"));
+    setup.copy_splash_file = 1;
+    copy_folder("", 0);
+    EXPECT_TRUE(exists(target / "Tarvo.exe"));
+}
+
+TEST_F(FolderCopy, AnInstallDirectoryInsideTheProgramFolderIsNotCopiedIntoItself) {
+    setup.install_dir = source / "sub\\installed\\";
+    make_folder(source / "sub\\installed");
+    copy_folder("", 0);
+    EXPECT_TRUE(exists(source / "sub\\installed\\App.exe"));
+    EXPECT_TRUE(exists(source / "sub\\installed\\sub\\data.txt"));
+    EXPECT_FALSE(exists(source / "sub\\installed\\sub\\installed"));
+}
+
+TEST_F(SetupParts, UninstallRecordIsPatchedAndCompleted) {
+    setup.install_dir = target.path();
+    setup.language = "FR";
+    install_run.uninstall_records = {target / "App.exe", "C:\\Desk\\A.lnk", "[Menu]", "C:\\Menu\\Tarvo\\A\\"};
+    write_bytes(target / "Uninstall.dat", "[Langue]\r\n??\r\n[Programme]\r\nCarnet\r\n[Fichiers]\r\n");
+    write_uninstall_record();
+    EXPECT_EQ(read_bytes(target / "Uninstall.dat"),
+              "[Langue]\r\nFR\r\n[Programme]\r\nCarnet\r\n[Fichiers]\r\n" + target / "App.exe" +
+                  "\r\nC:\\Desk\\A.lnk\r\n[Menu]\r\nC:\\Menu\\Tarvo\\A\\");
+
+    // A longer placeholder keeps its extra characters.
+    setup.language = "EN";
+    install_run.uninstall_records = {"[Menu]", "M\\"};
+    write_bytes(target / "Uninstall.dat", "[Langue]\nXYZ\n[Fichiers]\n");
+    write_uninstall_record();
+    EXPECT_EQ(read_bytes(target / "Uninstall.dat"), "[Langue]\nENZ\n[Fichiers]\n[Menu]\r\nM\\");
+
+    // Without a template the file is created: the language and the first
+    // record share the first line.
+    DeleteFileA((target / "Uninstall.dat").c_str());
+    write_uninstall_record();
+    EXPECT_EQ(read_bytes(target / "Uninstall.dat"), "EN[Menu]\r\nM\\");
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Uninstall: removes the installation that Uninstall.dat in the current
+// folder describes, after the user confirms, or unattended with "Update"
+// when a newer installer takes over.
+#include <windows.h>
+
+#include "runtime/runtime.h"
+#include "shell/shell.h"
+#include "uninstaller/uninstall.h"
+
+namespace {
+
+constexpr int UNINSTALL_WINDOW = 0;
+constexpr uint32_t CAPTION_CENTERED = 0xC00001;  // title bar, no system menu, screen-centred
+constexpr int NOTE_FILE = 1;
+
+// Line 2 of the record names the language; exactly "FR" is French.
+bool record_is_french() {
+    std::string language;
+    if (read_file(0, "Uninstall.dat")) {
+        read_line();
+        language = read_line();
+        close_file(0);
+    }
+    return language == "FR";
+}
+
+void build_uninstall_window(const std::string& title, bool update_mode) {
+    if (!open_window(UNINSTALL_WINDOW, 0, 0, 400, 47, CAPTION_CENTERED, title)) return;
+    HWND window = window_handle();
+    if (update_mode) {
+        set_tool_window(window, 1);
+        // The narrower tool caption enlarged the client area; the size is
+        // derived from the plain style, so 94 - height restores 47.
+        resize_window(400, 94 - window_height());
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    if (!set_gadget_parent(window)) return;
+    create_progress_bar(PROGRESS_BAR, 3, 3, 394, 14, 0, 100, 1);
+    create_button(UNINSTALL_BUTTON, 194, 20, 100, 25, U(3));
+    create_button(CANCEL_BUTTON, 297, 20, 100, 25, U(4));
+}
+
+// After a full run: the note in the install directory, a folder window on
+// it, and the closing message.
+void finish_full_uninstall() {
+    if (create_file(NOTE_FILE, U(5))) {
+        write_text(U(6));
+        close_file(NOTE_FILE);
+    }
+    run_program("explorer.exe", current_folder(), "", 0);
+    delay(750);
+    message_box(U(2), U(6), 0);
+    close_window(UNINSTALL_WINDOW);
+}
+
+// Returns when the user leaves without removing anything, or when the
+// record could not be read and the window was closed afterwards.
+void run_full_uninstall() {
+    build_uninstall_window(U(2), false);
+    for (;;) {
+        int event = wait_event();
+        if (event == EVENT_CLOSE_WINDOW) return;
+        if (event != EVENT_GADGET) continue;
+        if (event_gadget() == CANCEL_BUTTON) return;
+        if (event_gadget() != UNINSTALL_BUTTON) continue;
+        disable_gadget(UNINSTALL_BUTTON, 1);
+        disable_gadget(CANCEL_BUTTON, 1);
+        if (run_uninstall(false)) {
+            finish_full_uninstall();
+            return;
+        }
+        // The record cannot be read now: nothing is removed, and the window
+        // waits, buttons disabled, until it is closed.
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    init_runtime();
+    if (file_size("Uninstall.dat") >= 0) {
+        load_uninstall_text(record_is_french());
+        bool update_mode = next_program_parameter() == "Update";
+        if (update_mode) {
+            build_uninstall_window(U(1), true);
+            disable_gadget(UNINSTALL_BUTTON, 1);
+            disable_gadget(CANCEL_BUTTON, 1);
+            run_uninstall(true);
+            delay(3000);
+        } else {
+            run_full_uninstall();
+        }
+    }
+    release_runtime();
+    return 0;
+}

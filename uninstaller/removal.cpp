@@ -1,0 +1,154 @@
+// What the uninstaller does with each entry of the record, and the clean-up
+// of the folders that hold no data afterwards.  Every removal is tried once
+// and its result ignored; only a folder that cannot be listed is reported.
+#include <windows.h>
+
+#include <vector>
+
+#include "runtime/runtime.h"
+#include "shell/shell.h"
+#include "uninstaller/uninstall.h"
+
+namespace {
+
+struct RegistryRoot {
+    const char* name;
+    HKEY key;
+};
+
+const RegistryRoot REGISTRY_ROOTS[] = {
+    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {"HKEY_USERS", HKEY_USERS},
+};
+
+std::string with_backslash(const std::string& folder) {
+    return !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
+}
+
+// A junction or symbolic link inside a folder tree may lead to the user's
+// data anywhere on the disk: the walks never enter one.
+bool is_link() { return directory_entry_attributes() & FILE_ATTRIBUTE_REPARSE_POINT; }
+
+bool is_dot(const std::string& name) { return name == "." || name == ".."; }
+
+}  // namespace
+
+void run_entry_program(const std::string& entry) {
+    run_program(string_field(entry, 1, "&"), string_field(entry, 2, "&"), "", RUN_WAIT | RUN_HIDDEN);
+}
+
+// Asks the first top-level window of that exact title to close, without
+// waiting for it.
+void close_program_window(const std::string& entry) {
+    HWND window = FindWindowA(nullptr, entry.c_str());
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void delete_registry_key(const std::string& entry) {
+    std::string root = string_field(entry, 1, "\\");
+    std::string path = remove_string(entry, root + "\\", REMOVE_IGNORE_CASE);
+    for (const RegistryRoot& r : REGISTRY_ROOTS) {
+        if (root == r.name) {
+            RegDeleteKeyA(r.key, path.c_str());
+            return;
+        }
+    }
+}
+
+// Without a Startup folder there is nothing to delete: the bare name would
+// otherwise be taken in the install directory.
+void delete_startup_shortcut(const std::string& entry) {
+    std::string startup = special_folder(FOLDER_STARTUP);
+    if (!startup.empty()) delete_file(startup + entry + ".lnk");
+}
+
+void delete_program_folder_file(const std::string& entry) {
+    delete_file(current_folder() + entry);
+}
+
+// Total bytes under folder, links not followed; 1 when some folder of the
+// tree cannot be listed.  Sizes and the total are 64-bit: a 4 GiB file or
+// sizes that would wrap a 32-bit total to 0 must never look like an empty
+// folder.
+int64_t folder_tree_size(const std::string& folder) {
+    constexpr int LISTING = 100;
+    int64_t total = 0;
+    bool failed = false;
+    std::vector<std::string> pending{with_backslash(folder)};
+    while (!pending.empty()) {
+        std::string current = pending.back();
+        pending.pop_back();
+        if (!examine_directory(LISTING, current, "*.*")) {
+            failed = true;
+            continue;
+        }
+        int kind;
+        while ((kind = next_directory_entry()) != ENTRY_NONE) {
+            std::string name = directory_entry_name();
+            if (kind == ENTRY_FILE)
+                total += directory_entry_size();
+            else if (!is_dot(name) && !is_link())
+                pending.push_back(current + name + "\\");
+        }
+    }
+    return failed ? 1 : total;
+}
+
+namespace {
+
+constexpr int64_t WALK_FAILED = -1;
+
+// The post-order walk of remove_empty_folders.  Returns the bytes left
+// under folder after its empty subfolders went, or WALK_FAILED when a
+// folder of its tree could not be listed.  Adding the children's results
+// replaces measuring each folder's whole tree again, so the clean-up stays
+// linear in the size of the tree.
+int64_t remove_empty_tree(const std::string& folder, int level) {
+    if (!examine_directory(level, folder, "*.*")) {
+        message_box(U(7), U(8), 0);
+        return WALK_FAILED;
+    }
+    int64_t total = 0;
+    bool failed = false;
+    int kind;
+    while ((kind = next_directory_entry()) != ENTRY_NONE) {
+        std::string name = directory_entry_name();
+        if (kind == ENTRY_FILE) {
+            total += directory_entry_size();
+        } else if (!is_dot(name) && is_link()) {
+            failed = true;  // what a link leads to is not ours: keep the folder
+        } else if (!is_dot(name)) {
+            int64_t below = remove_empty_tree(folder + name + "\\", level + 1);
+            select_directory(level);
+            if (below == WALK_FAILED) failed = true;
+            else total += below;
+        }
+    }
+    if (failed) return WALK_FAILED;
+    if (total == 0) clear_folder(folder);
+    return total;
+}
+
+}  // namespace
+
+void remove_empty_folders(const std::string& folder, int level) {
+    remove_empty_tree(with_backslash(folder), level);
+}
+
+// Deletes the files directly in folder, read-only ones too, then the folder
+// itself when nothing else is left in it.
+void clear_folder(const std::string& folder) {
+    if (folder.empty()) return;
+    delete_directory(folder, "*.*", DELETE_FORCE);
+}
+
+// The "Tarvo" folder in the Start menu holds one folder per installed
+// program; it goes when what is left in it is no more than the web link.
+void remove_author_folder() {
+    std::string programs = special_folder(FOLDER_PROGRAMS);
+    if (programs.empty()) return;
+    std::string author = programs + "Tarvo";
+    if (folder_tree_size(author) <= 100) clear_folder(author);
+}

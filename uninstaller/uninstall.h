@@ -1,0 +1,56 @@
+// The uninstaller's records and operations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The kind of the current section of Uninstall.dat.
+enum RecordSection : int {
+    SECTION_NONE = -1,           // before any header, and "[Langue]"
+    SECTION_RUN = 0,             // "[Lancer]": program & parameters, run hidden and waited for
+    SECTION_PROGRAM = 1,         // "[Programme]": title of a window to close
+    SECTION_REGISTRY = 2,        // "[Registre]": root\key to delete
+    SECTION_STARTUP = 3,         // "[Démarrage]": Startup shortcut name without ".lnk"
+    SECTION_PROGRAM_FOLDER = 4,  // "[Dossier du programme]": file relative to the install directory
+    SECTION_OTHER = 5,           // "[Autre]": full path of a file
+    SECTION_FILES = 6,           // "[Fichiers]": full path of a file
+    SECTION_MENU = 7,            // "[Menu]": the Start-menu folder, cleared at the end
+};
+
+// record.cpp: reading the lines of the record (no system calls)
+std::string strip_blanks(const std::string& line);         // leading and trailing 0x20 bytes only
+bool record_header(const std::string& line, RecordSection* section);  // true for one of the nine headers
+bool acts_in_update_mode(RecordSection section);            // kept sections are skipped in an update
+
+// The eight texts of the chosen language in slots 1 to 8.
+struct UninstallText {
+    std::string slots[21];
+};
+
+extern UninstallText uninstall_text;
+
+inline const std::string& U(int slot) { return uninstall_text.slots[slot]; }
+
+// texts.cpp
+void load_uninstall_text(bool french);
+
+// Gadget numbers of the uninstaller's window 0.
+enum UninstallGadget : int {
+    PROGRESS_BAR = 0,
+    UNINSTALL_BUTTON = 1,
+    CANCEL_BUTTON = 2,
+};
+
+// removal.cpp: what each record entry does, and the folder clean-up
+void run_entry_program(const std::string& entry);
+void close_program_window(const std::string& entry);
+void delete_registry_key(const std::string& entry);
+void delete_startup_shortcut(const std::string& entry);
+void delete_program_folder_file(const std::string& entry);
+int64_t folder_tree_size(const std::string& folder);  // bytes under folder; 1 when a folder cannot be listed
+void remove_empty_folders(const std::string& folder, int level);
+void clear_folder(const std::string& folder);
+void remove_author_folder();
+
+// uninstall_run.cpp: false when the record could not be opened (nothing removed)
+bool run_uninstall(bool update_mode);

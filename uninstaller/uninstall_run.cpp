@@ -1,0 +1,74 @@
+// The uninstall run: every line of the record acted on in file order, then
+// the folder clean-up.
+#include <windows.h>
+
+#include "runtime/runtime.h"
+#include "shell/shell.h"
+#include "uninstaller/uninstall.h"
+
+namespace {
+
+constexpr int RECORD_FILE = 0;
+constexpr ULONGLONG PROGRESS_PAINT_MS = 30;
+
+struct RunProgress {
+    int64_t record_size = 0;
+    int shown = -1;
+    ULONGLONG last_paint = 0;
+};
+
+// Sets the bar to the share of the record read so far.  No messages are
+// serviced during the run, so the bar is painted directly, at most every
+// 30 ms and always at 100.
+void show_progress(RunProgress& progress) {
+    int percent = 0;
+    if (progress.record_size > 0)
+        percent = static_cast<int>(static_cast<double>(file_position()) * 100.0 /
+                                   static_cast<double>(progress.record_size));
+    if (percent == progress.shown) return;
+    progress.shown = percent;
+    set_state(PROGRESS_BAR, percent);
+    ULONGLONG now = GetTickCount64();
+    if (percent == 100 || now - progress.last_paint >= PROGRESS_PAINT_MS) {
+        if (HWND bar = gadget_handle(PROGRESS_BAR)) UpdateWindow(bar);
+        progress.last_paint = now;
+    }
+}
+
+void act_on_entry(RecordSection section, const std::string& entry, std::string& menu_folder) {
+    switch (section) {
+    case SECTION_RUN: run_entry_program(entry); break;
+    case SECTION_PROGRAM: close_program_window(entry); break;
+    case SECTION_REGISTRY: delete_registry_key(entry); break;
+    case SECTION_STARTUP: delete_startup_shortcut(entry); break;
+    case SECTION_PROGRAM_FOLDER: delete_program_folder_file(entry); break;
+    case SECTION_OTHER: delete_file(entry); break;
+    case SECTION_FILES: delete_file(entry); break;
+    case SECTION_MENU: menu_folder = entry; break;  // the last one wins
+    case SECTION_NONE: break;
+    }
+}
+
+}  // namespace
+
+bool run_uninstall(bool update_mode) {
+    if (!read_file(RECORD_FILE, "Uninstall.dat")) return false;
+    RunProgress progress;
+    progress.record_size = file_length();
+    RecordSection section = SECTION_NONE;
+    std::string menu_folder;
+    do {
+        std::string line = strip_blanks(read_line());
+        show_progress(progress);
+        if (record_header(line, &section)) continue;
+        if (line.empty()) continue;
+        if (update_mode && !acts_in_update_mode(section)) continue;
+        act_on_entry(section, line, menu_folder);
+    } while (!end_of_file(RECORD_FILE));
+    close_file(RECORD_FILE);
+    delete_file("Uninstall.dat");
+    remove_empty_folders(current_folder(), 0);
+    clear_folder(menu_folder);
+    remove_author_folder();
+    return true;
+}
