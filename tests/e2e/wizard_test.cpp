@@ -395,10 +395,12 @@ TEST(Splash, EndsByItselfAfterItsTime) {
     EXPECT_TRUE(is_topmost(window));
     HWND logo = find_by_class(window, "Static");
     ASSERT_NE(logo, nullptr);
-    RECT logo_rect;
-    GetClientRect(logo, &logo_rect);
-    EXPECT_EQ(logo_rect.right, 300);
-    EXPECT_EQ(logo_rect.bottom, 200);
+    // The view takes the logo's size right after it is made.
+    RECT logo_rect{};
+    EXPECT_TRUE(wait_until([&] {
+        GetClientRect(logo, &logo_rect);
+        return logo_rect.right == 300 && logo_rect.bottom == 200;
+    }, LIMIT)) << logo_rect.right << " x " << logo_rect.bottom;
     EXPECT_GE(wait_program_end(splash, LIMIT), 0);
     EXPECT_GE(GetTickCount() - start, 1500u);
 }

@@ -148,6 +148,49 @@ TEST_F(Folders, EmptyFoldersGoBottomUpAndDataStays) {
     EXPECT_TRUE(exists(root + "Uninstall.exe"));
 }
 
+// Wine cannot create junctions; it shows a Unix symbolic link as a folder
+// that is a reparse point, which is what a junction looks like on Windows.
+bool make_link(const std::string& link, const std::string& target) {
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    auto unix_name = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!unix_name) return false;
+    auto to_unix = [&](const std::string& path) {
+        std::wstring wide(path.begin(), path.end());
+        char* name = unix_name(wide.c_str());
+        std::string result = name ? name : "";
+        HeapFree(GetProcessHeap(), 0, name);
+        return result;
+    };
+    std::string command = "/bin/ln -s " + to_unix(target) + " " + to_unix(link);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return false;
+    WaitForSingleObject(started.hProcess, 10000);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
+}
+
+TEST_F(Folders, LinksToTheUsersDataAreNeverEntered) {
+    std::string root = dir / "install\\";
+    std::string data = dir / "data\\";
+    make_folder(root);
+    make_folder(data);
+    write_bytes(root + "Uninstall.exe", "running");
+    write_bytes(data + "empty-but-mine.txt", "");
+    make_folder(data + "inner");
+    ASSERT_TRUE(make_link(root + "linked", data + "inner"));
+    ASSERT_TRUE(make_link(root + "sub_linked", data.substr(0, data.size() - 1)));
+    remove_empty_folders(root, 0);
+    EXPECT_TRUE(exists(data + "empty-but-mine.txt"));
+    EXPECT_TRUE(exists(data + "inner"));
+    EXPECT_EQ(folder_tree_size(root), 7);  // the link's 0-byte target is not counted or walked
+}
+
 TEST_F(Folders, ClearFolderLeavesSubfolders) {
     std::string menu = dir / "menu\\";
     make_folder(menu);
