@@ -49,12 +49,10 @@ protected:
         SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
         HWND wizard = wait_wizard(setup, ini);
         if (!wizard) return nullptr;
-        click_control(wizard, 19);
         click_tab(wizard, 20, 3);
-        type_text(wizard, 21, directory);
         if ((check_state(wizard, 12) == 1) != desktop) click_control(wizard, 12);
         if ((check_state(wizard, 6) == 1) != run_after) click_control(wizard, 6);
-        click_control(wizard, 4);
+        press_install(wizard, directory);
         return wait_result_window(setup);
     }
 
@@ -226,10 +224,7 @@ TEST_F(Installation, EnglishNamesAndNoOptionalShortcuts) {
     Distribution dist(ini);
     dist.write("App.exe", "app");
     Program setup = dist.start_setup();
-    HWND language = wait_built_window(setup, "Langue / Language", "ComboBox");
-    ASSERT_NE(language, nullptr);
-    ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1));
-    ASSERT_TRUE(click_control(language, GetDlgCtrlID(find_by_class(language, "Button", "OK"))));
+    ASSERT_TRUE(choose_language(setup, true));
     HWND result = install(setup, target + "\\", true, false);
     ASSERT_NE(result, nullptr);
     std::vector<std::string> log = list_lines(result, 10);
@@ -289,10 +284,7 @@ TEST_F(Installation, ReadOnlyDestinationIsReportedAndTheRestInstalled) {
     Program setup = dist.start_setup();
     HWND wizard = wait_wizard(setup, ini);
     ASSERT_NE(wizard, nullptr);
-    click_control(wizard, 19);
-    click_tab(wizard, 20, 3);
-    type_text(wizard, 21, target);
-    click_control(wizard, 4);
+    press_install(wizard, target);
     MessageBoxSeen seen = answer_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text, "Le fichier 'data.txt' n'a pas pu \xEAtre copi\xE9 sur le disque dur.\n"
@@ -323,10 +315,7 @@ TEST_F(Installation, EmptyDirectoryIsRefusedAndTheWizardStays) {
     Program setup = dist.start_setup();
     HWND wizard = wait_wizard(setup, ini);
     ASSERT_NE(wizard, nullptr);
-    click_control(wizard, 19);
-    click_tab(wizard, 20, 3);
-    ASSERT_TRUE(type_text(wizard, 21, ""));
-    click_control(wizard, 4);
+    press_install(wizard, "");
     MessageBoxSeen seen = answer_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
@@ -352,10 +341,7 @@ TEST_F(Installation, AnOldRecordThatStaysStopsTheInstallation) {
     Program setup = dist.start_setup();
     HWND wizard = wait_wizard(setup, ini);
     ASSERT_NE(wizard, nullptr);
-    click_control(wizard, 19);
-    click_tab(wizard, 20, 3);
-    type_text(wizard, 21, target);
-    click_control(wizard, 4);
+    press_install(wizard, target);
     MessageBoxSeen seen = wait_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text, "Impossible de mettre \xE0 jour le programme\n"

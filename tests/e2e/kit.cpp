@@ -107,6 +107,35 @@ std::string describe_windows(const Program& program) {
     return text;
 }
 
+bool choose_language(const Program& setup, bool english, Where where) {
+    HWND language = wait_built_window(setup, "Langue / Language", "ComboBox", true, where);
+    if (!language) return false;
+    if (english && !select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1, where))
+        return false;
+    return click_control(language, GetDlgCtrlID(find_by_class(language, "Button", "OK")), where);
+}
+
+namespace {
+
+void give_consent(HWND wizard, Where where) {
+    click_tab(wizard, 20, 0, where);
+    if (check_state(wizard, 19, where) != 1) click_control(wizard, 19, where);
+    click_tab(wizard, 20, 3, where);
+}
+
+}  // namespace
+
+void press_install(HWND wizard, const std::string& directory, Where where) {
+    give_consent(wizard, where);
+    type_text(wizard, 21, directory, where);
+    click_control(wizard, 4, where);
+}
+
+void press_install(HWND wizard, Where where) {
+    give_consent(wizard, where);
+    click_control(wizard, 4, where);
+}
+
 bool enabled_now(HWND window, int id) {
     HWND control = find_control(window, id);
     return control && IsWindowEnabled(control);

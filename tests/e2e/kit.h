@@ -59,6 +59,15 @@ void remove_shell_traces(const std::string& program_name, const std::vector<std:
 // takes events.
 HWND wait_wizard(const Program& setup, const SetupIni& ini, Where where = Where::current());
 
+// Answers the language window: "English" (or leaves "Francais") and "OK".
+bool choose_language(const Program& setup, bool english, Where where = Where::current());
+
+// Ticks the licence box, goes to the options page, types the directory
+// (the proposed one stays without it) and presses "Installer", without
+// waiting for anything.
+void press_install(HWND wizard, const std::string& directory, Where where = Where::current());
+void press_install(HWND wizard, Where where = Where::current());
+
 // A window of the program once it is built: shown, holding a control of
 // that class, and with `idle` its program waiting in its event loop (Wine
 // says so once, the first time a program waits for messages).

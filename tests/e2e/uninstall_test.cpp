@@ -29,19 +29,6 @@ std::vector<std::string> read_lines(const std::string& path) {
     return lines;
 }
 
-bool key_exists(const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-void make_key(const std::string& path) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    RegCloseKey(key);
-}
-
 Program start_uninstaller(const std::string& dir, const std::string& parameters = "") {
     return start_program(dir + "Uninstall.exe", dir, parameters);
 }
@@ -90,11 +77,9 @@ protected:
         Program setup = dist.start_setup();
         HWND wizard = wait_wizard(setup, ini);
         ASSERT_NE(wizard, nullptr);
-        click_control(wizard, 19);
         click_tab(wizard, 20, 3);
-        type_text(wizard, 21, dir);
         if (check_state(wizard, 12) != 1) click_control(wizard, 12);
-        click_control(wizard, 4);
+        press_install(wizard, dir);
         HWND result = nullptr;
         ASSERT_TRUE(wait_until([&] {
             HWND w = find_window(setup.id(), ini.name + " - v" + ini.version, "");
@@ -129,7 +114,7 @@ TEST_F(InstalledProgram, FullUninstallTakesBackWhatWasInstalledAndKeepsData) {
     Distribution dist(ini);
     make_distribution(dist, "one.txt");
     install(dist);
-    make_key(key);
+    make_user_key(key);
     std::string menu = start_menu_folder(ini.name);
     std::string desktop_link = shell_folder(CSIDL_DESKTOPDIRECTORY) + "KitRemove.lnk";
     ASSERT_TRUE(exists(dir + "App.exe"));
@@ -150,7 +135,7 @@ TEST_F(InstalledProgram, FullUninstallTakesBackWhatWasInstalledAndKeepsData) {
         EXPECT_FALSE(exists(dir + gone)) << gone;
     EXPECT_FALSE(exists(desktop_link));
     EXPECT_FALSE(exists(menu));
-    EXPECT_FALSE(key_exists(key));
+    EXPECT_FALSE(user_key_exists(key));
     EXPECT_EQ(read_bytes(dir + "notes.dat"), "my notes");
     EXPECT_EQ(read_bytes(dir + "saves\\game1.sav"), "progress");
     EXPECT_EQ(read_bytes(dir + "Terminer la d\xE9sinstallation.txt"), NOTE_FR);
@@ -161,7 +146,7 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     Distribution first(ini);
     make_distribution(first, "one.txt");
     install(first);
-    make_key(key);
+    make_user_key(key);
     write_bytes(dir + "notes.dat", "my notes");
 
     // Version 2: another file set, the same program name.
@@ -174,9 +159,7 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     // The earlier installation is recognised and its directory locked.
     EXPECT_EQ(control_text(wizard, 21), dir);
     EXPECT_FALSE(control_enabled(wizard, 21));
-    click_control(wizard, 19);
-    click_tab(wizard, 20, 3);
-    click_control(wizard, 4);
+    press_install(wizard);
 
     // The old uninstaller runs unattended in update mode.
     HWND update = nullptr;
@@ -209,7 +192,7 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     click_control(result, 16);
     EXPECT_GE(wait_program_end(setup, LIMIT), 0);
 
-    EXPECT_TRUE(key_exists(key));  // an update keeps registry keys
+    EXPECT_TRUE(user_key_exists(key));  // an update keeps registry keys
     EXPECT_EQ(read_bytes(dir + "notes.dat"), "my notes");
     EXPECT_FALSE(exists(dir + "one.txt"));
     EXPECT_TRUE(exists(dir + "two.txt"));
@@ -231,9 +214,7 @@ TEST_F(InstalledProgram, AnOldRecordThatCannotBeDeletedStopsTheUpdate) {
     Program setup = second.start_setup();
     HWND wizard = wait_wizard(setup, ini);
     ASSERT_NE(wizard, nullptr);
-    click_control(wizard, 19);
-    click_tab(wizard, 20, 3);
-    click_control(wizard, 4);
+    press_install(wizard);
     MessageBoxSeen seen = answer_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text.substr(0, 41), "Impossible de mettre \xE0 jour le programme\n");
@@ -256,8 +237,8 @@ protected:
         make_folder(menu2);
         write_bytes(menu1 + "A.lnk", "l");
         write_bytes(menu2 + "A.lnk", "l");
-        make_key(key + "\\Gone");
-        make_key(key + "\\Kept");
+        make_user_key(key + "\\Gone");
+        make_user_key(key + "\\Kept");
         startup_link = shell_folder(CSIDL_STARTUP) + "KitHandRecord.lnk";
         write_bytes(startup_link, "link");
     }
@@ -308,8 +289,8 @@ TEST_F(HandRecord, FullRunActsOnEverySectionInOrder) {
     EXPECT_NE(ran[0].find("data.cfg"), std::string::npos);
     EXPECT_EQ(ran[1].substr(0, 17), "marker.exe|closed");
 
-    EXPECT_FALSE(key_exists(key + "\\Gone"));
-    EXPECT_TRUE(key_exists(key + "\\Kept"));  // a root in lower case names nothing
+    EXPECT_FALSE(user_key_exists(key + "\\Gone"));
+    EXPECT_TRUE(user_key_exists(key + "\\Kept"));  // a root in lower case names nothing
     EXPECT_FALSE(exists(startup_link));
     for (const char* gone : {"data.cfg", "other.txt", "installed.txt", "Uninstall.dat"})
         EXPECT_FALSE(exists(dir + gone)) << gone;
@@ -324,7 +305,7 @@ TEST_F(HandRecord, UpdateModeKeepsWhatAnUpdateMustKeep) {
     HWND window = wait_window(uninstaller, "Upgrade", "", LIMIT);
     ASSERT_NE(window, nullptr);
     EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
-    EXPECT_TRUE(key_exists(key + "\\Gone"));
+    EXPECT_TRUE(user_key_exists(key + "\\Gone"));
     EXPECT_TRUE(exists(startup_link));
     EXPECT_TRUE(exists(dir + "data.cfg"));
     EXPECT_TRUE(exists(dir + "other.txt"));
@@ -357,7 +338,7 @@ TEST_F(HandRecord, CancelAndCloseRemoveNothing) {
     }
     EXPECT_TRUE(exists(dir + "Uninstall.dat"));
     EXPECT_TRUE(exists(dir + "installed.txt"));
-    EXPECT_TRUE(key_exists(key + "\\Gone"));
+    EXPECT_TRUE(user_key_exists(key + "\\Gone"));
     EXPECT_TRUE(read_lines(markers).empty());
 }
 

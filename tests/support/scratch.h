@@ -32,3 +32,7 @@ bool exists(const std::string& path);
 long long file_size_of(const std::string& path);  // -1 when missing, -2 for a folder
 void make_folder(const std::string& path);
 void set_read_only(const std::string& path, bool on);
+
+// Keys under HKEY_CURRENT_USER, for the records' "[Registre]" entries.
+bool user_key_exists(const std::string& path);
+void make_user_key(const std::string& path);

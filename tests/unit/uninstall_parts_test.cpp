@@ -32,36 +32,22 @@ TEST(RecordLines, WhatAnUpdateKeeps) {
         EXPECT_TRUE(acts_in_update_mode(removed)) << removed;
 }
 
-bool key_exists(const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-void make_key(const std::string& path) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
 TEST(Removal, RegistryKeysByExactRootName) {
     std::string base = "Software\\TarvoKitTest" + std::to_string(GetCurrentProcessId());
-    make_key(base + "\\Gone");
-    make_key(base + "\\Kept");
-    make_key(base + "\\Doubled");
+    make_user_key(base + "\\Gone");
+    make_user_key(base + "\\Kept");
+    make_user_key(base + "\\Doubled");
     delete_registry_key("HKEY_CURRENT_USER\\" + base + "\\Gone");
     delete_registry_key("hkey_current_user\\" + base + "\\Kept");
     delete_registry_key("HKCU\\" + base + "\\Kept");
     // The root name followed by "\" is removed wherever it stands.
     delete_registry_key("HKEY_CURRENT_USER\\" + base + "\\hkey_current_user\\Doubled");
-    EXPECT_FALSE(key_exists(base + "\\Gone"));
-    EXPECT_TRUE(key_exists(base + "\\Kept"));
-    EXPECT_FALSE(key_exists(base + "\\Doubled"));
+    EXPECT_FALSE(user_key_exists(base + "\\Gone"));
+    EXPECT_TRUE(user_key_exists(base + "\\Kept"));
+    EXPECT_FALSE(user_key_exists(base + "\\Doubled"));
     // One RegDeleteKeyA: a key that still has subkeys stays.
     delete_registry_key("HKEY_CURRENT_USER\\" + base);
-    EXPECT_TRUE(key_exists(base));
+    EXPECT_TRUE(user_key_exists(base));
     RegDeleteKeyA(HKEY_CURRENT_USER, (base + "\\Kept").c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
 }
