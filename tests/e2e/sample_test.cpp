@@ -1,0 +1,275 @@
+// The sample distribution of examples/, as the build assembles it in
+// <build>/distribution: the bytes of its author's files, and a whole life
+// through the real programs: installed through the wizard, Carnet used,
+// uninstalled.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "tests/e2e/kit.h"
+
+namespace {
+
+constexpr DWORD LIMIT = 30000;
+const char* const NAME = "Carnet de notes";
+const char* const HELP_NAME = "Aide de Carnet";
+const char* const PLACE_KEY = "Software\\Tarvo Exemple\\Carnet";
+const char* const PARENT_KEY = "Software\\Tarvo Exemple";
+const char* const NOTE = "Courses :\r\n- caf\xE9, cr\xE8me\r\n";
+const char* const LATER_NOTE = "Courses :\r\n- caf\xE9, cr\xE8me\r\n- pain\r\n";
+const std::string TEMPLATE =
+    "[Langue]\r\n--\r\n[Programme]\r\nCarnet de notes\r\n[Lancer]\r\nCarnet.exe&/attendre\r\n[Registre]\r\n"
+    "HKEY_CURRENT_USER\\Software\\Tarvo Exemple\\Carnet\r\nHKEY_CURRENT_USER\\Software\\Tarvo Exemple\r\n"
+    "[Fichiers]\r\n";
+
+// <build>/distribution, beside the bin folder of this test program.
+std::string sample_folder() {
+    std::string relative = program_folder() + "..\\distribution\\";
+    std::string full(MAX_PATH, '\0');
+    full.resize(GetFullPathNameA(relative.c_str(), MAX_PATH, full.data(), nullptr));
+    return full;
+}
+
+// The files under folder, relative paths, sorted.
+void list_files(const std::string& folder, const std::string& relative, std::vector<std::string>* files) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + relative + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) list_files(folder, relative + name + "\\", files);
+        else files->push_back(relative + name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+std::vector<std::string> files_under(const std::string& folder) {
+    std::vector<std::string> files;
+    list_files(folder, "", &files);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void copy_tree(const std::string& from, const std::string& to) {
+    make_folder(to);
+    for (const std::string& file : files_under(from)) {
+        size_t slash = file.find_last_of('\\');
+        if (slash != std::string::npos) make_folder(to + file.substr(0, slash));
+        EXPECT_TRUE(CopyFileA((from + file).c_str(), (to + file).c_str(), FALSE)) << file;
+    }
+}
+
+// Every line ends with CR LF, the last one too; no byte-order mark and no
+// UTF-8 sequence for an accented letter (lead byte 0xC3).
+void expect_windows_1252_crlf(const std::string& bytes, const char* file) {
+    SCOPED_TRACE(file);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(bytes.find('\xC3'), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "lone LF at byte " << i;
+        }
+        if (bytes[i] == '\r') {
+            EXPECT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << "lone CR at byte " << i;
+        }
+    }
+}
+
+bool has_line(const std::string& bytes, const std::string& line) {
+    return bytes.find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+TEST(SampleDistribution, AuthorFilesAreWindows1252WithEveryGroupAndKey) {
+    std::string sample = sample_folder();
+    for (const char* program : {"Setup.exe", "Uninstall.exe", "Tarvo.exe", "Carnet.exe"})
+        EXPECT_GT(file_size_of(sample + program), 10000) << program;
+
+    std::string ini = read_bytes(sample + "setup.ini");
+    expect_windows_1252_crlf(ini, "setup.ini");
+    for (const char* line :
+         {"[ Informations sur le logiciel]", "Nom=Carnet de notes", "Version=1.0", "[ Options de l'intallation]",
+          "Lancer apr\xE8s installation=Carnet.exe", "Raccourci 1 - Cible=Carnet.exe", "Raccourci 1 - Nom=Carnet de notes",
+          "Raccourci 2 - Cible=Aide\\Aide de Carnet.txt", "Raccourci 2 - Nom=Aide de Carnet",
+          "Copier le fichier Tarvo.exe=0", "Mise \xE0 jour=", "Lancer \xE0 l'installation=", "Programme multilangue=1"})
+        EXPECT_TRUE(has_line(ini, line)) << line;
+    // Each language group has its nine lines, right after its header.
+    for (const char* group : {"[ Texte de l'intallation FR]", "[ Texte de l'intallation EN]"}) {
+        size_t at = ini.find(std::string("\r\n") + group + "\r\n");
+        ASSERT_NE(at, std::string::npos) << group;
+        at += std::string(group).size() + 4;
+        for (int n = 1; n <= 9; ++n) {
+            std::string key = "ligne" + std::to_string(n) + "=";
+            EXPECT_EQ(ini.compare(at, key.size(), key), 0) << group << " " << key;
+            at = ini.find("\r\n", at) + 2;
+        }
+    }
+    EXPECT_TRUE(exists(sample + "Aide\\Aide de Carnet.txt"));
+
+    // The template: placeholder on line 2, "[Fichiers]" and its line end last.
+    EXPECT_EQ(read_bytes(sample + "Uninstall.dat"), TEMPLATE);
+    // The web link is copied into the author's Start-menu folder, which
+    // goes at uninstallation only while it holds 100 bytes or less.
+    EXPECT_LE(file_size_of(sample + "Tarvo Developpement.url"), 100);
+    EXPECT_GT(file_size_of(sample + "Licence\\Concepteur.htm"), 0);
+    EXPECT_GT(file_size_of(sample + "Licence\\Licence.htm"), 0);
+}
+
+// Carnet, started by Setup after "Terminer" or by the test, held as a
+// program of the test so that a failing test ends it.
+Program wait_carnet(Where where = Where::current()) {
+    HWND window = nullptr;
+    if (!wait_until([&] { return (window = FindWindowA("CarnetWindow", NAME)) && IsWindowVisible(window); }, LIMIT)) {
+        ADD_FAILURE_AT(where.file_name(), where.line()) << "no Carnet window";
+        return Program();
+    }
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
+    return process ? Program(process, id) : Program();
+}
+
+class SampleLife : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteKeyA(HKEY_CURRENT_USER, PLACE_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, PARENT_KEY);
+    }
+    void TearDown() override {
+        remove_shell_traces(NAME, {NAME, HELP_NAME});
+        RegDeleteKeyA(HKEY_CURRENT_USER, PLACE_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, PARENT_KEY);
+        close_folder_windows();
+    }
+
+    // Through the wizard in French, with the proposed options, to the
+    // result window once the record is complete.
+    HWND install(Program& setup) {
+        SetupIni ini;
+        ini.name = NAME;
+        ini.version = "1.0";
+        if (!choose_language(setup, false)) return nullptr;
+        HWND wizard = wait_wizard(setup, ini);
+        if (!wizard) return nullptr;
+        EXPECT_EQ(check_state(wizard, 6), 1);   // run Carnet.exe afterwards
+        EXPECT_EQ(check_state(wizard, 12), 1);  // desktop shortcuts
+        press_install(wizard, dir);
+        HWND result = nullptr;
+        wait_until([&] {
+            HWND w = find_window(setup.id(), std::string(NAME) + " - v1.0", "");
+            if (w && find_control(w, 10) && enabled_now(w, 16)) result = w;
+            return result != nullptr;
+        }, LIMIT);
+        if (!result) return nullptr;
+        std::string menu = start_menu_folder(NAME);
+        wait_until([&] {
+            std::string record = read_bytes(dir + "Uninstall.dat");
+            return record.size() > menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
+        }, LIMIT);
+        return result;
+    }
+
+    ScratchFolder scratch;
+    std::string dist = scratch / "Distribution\\";
+    std::string dir = scratch / "Carnet de notes\\";
+};
+
+TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
+    copy_tree(sample_folder(), dist);
+    Program setup = start_program(dist + "Setup.exe", dist, "");
+    HWND result = install(setup);
+    ASSERT_NE(result, nullptr) << describe_windows(setup);
+
+    // Everything of the distribution but the kit's own Setup.exe and
+    // Tarvo.exe, byte for byte ("setup.ini" in lower case is installed).
+    std::vector<std::string> expected = files_under(dist);
+    expected.erase(std::remove_if(expected.begin(), expected.end(),
+                                  [](const std::string& f) { return f == "Setup.exe" || f == "Tarvo.exe"; }),
+                   expected.end());
+    std::vector<std::string> installed = files_under(dir);
+    EXPECT_EQ(installed, expected);
+    for (const std::string& file : installed) {
+        if (file != "Uninstall.dat") {
+            EXPECT_EQ(read_bytes(dir + file), read_bytes(dist + file)) << file;
+        }
+    }
+
+    std::string desktop = shell_folder(CSIDL_DESKTOPDIRECTORY);
+    std::string menu = start_menu_folder(NAME);
+    std::vector<std::string> links = {desktop + NAME + ".lnk", desktop + HELP_NAME + ".lnk", menu + NAME + ".lnk",
+                                      menu + HELP_NAME + ".lnk", menu + "D\xE9sinstallation.lnk"};
+    EXPECT_EQ(read_shortcut(links[0]).target, dir + "Carnet.exe");
+    EXPECT_EQ(read_shortcut(links[1]).target, dir + "Aide\\Aide de Carnet.txt");
+    EXPECT_EQ(read_shortcut(links[2]).target, dir + "Carnet.exe");
+    EXPECT_EQ(read_shortcut(links[3]).target, dir + "Aide\\Aide de Carnet.txt");
+    EXPECT_EQ(read_shortcut(links[4]).target, dir + "Uninstall.exe");
+
+    // The record: the template with "FR", every file in copy order (the
+    // log's order), the shortcuts and the update-information file, the menu.
+    std::string record = TEMPLATE;
+    record.replace(10, 2, "FR");
+    for (const std::string& line : list_lines(result, 10))
+        if (line.compare(0, 7, "   >   ") == 0) record += dir + line.substr(7) + "\r\n";
+    record += links[0] + "\r\n" + links[1] + "\r\n" + menu + "Mise \xE0 jour.Txt\r\n";
+    record += links[2] + "\r\n" + links[3] + "\r\n" + links[4] + "\r\n[Menu]\r\n" + menu;
+    EXPECT_EQ(read_bytes(dir + "Uninstall.dat"), record);
+
+    // "Terminer" starts Carnet from the install directory; a note typed in
+    // it is saved beside it when another program asks it to close.
+    EXPECT_TRUE(click_control(result, 16));
+    EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+    Program carnet = wait_carnet();
+    ASSERT_TRUE(carnet.started());
+    HWND window = FindWindowA("CarnetWindow", NAME);
+    EXPECT_FALSE(exists(dir + "Carnet.txt"));
+    ASSERT_TRUE(type_text(window, 1, NOTE));
+    SetWindowPos(window, nullptr, 37, 41, 460, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    request_close(window);
+    EXPECT_EQ(wait_program_end(carnet, LIMIT), 0);
+    EXPECT_EQ(read_bytes(dir + "Carnet.txt"), NOTE);
+    EXPECT_TRUE(user_key_exists(PLACE_KEY));
+
+    // Started again, it shows the note where it was left.
+    Program again = start_program(dir + "Carnet.exe", dir, "");
+    window = wait_window(again, NAME, "CarnetWindow", LIMIT);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(control_text(window, 1), NOTE);
+    RECT place = outer_rect(window);
+    EXPECT_EQ(place.left, 37);
+    EXPECT_EQ(place.top, 41);
+    EXPECT_EQ(place.right - place.left, 460);
+    // The uninstaller closes the first window titled "Carnet de notes": the
+    // folder window that Setup opened on the Start-menu folder of that name
+    // goes first.
+    close_folder_windows();
+    EXPECT_TRUE(wait_until([&] { return FindWindowA(nullptr, NAME) == window; }, LIMIT));
+
+    // The uninstaller asks the open Carnet to close, which saves the note
+    // typed last, waits for it to end ("[Lancer]"), and then takes back
+    // everything installed, the running program's file and key included,
+    // and keeps the note.
+    ASSERT_TRUE(type_text(window, 1, LATER_NOTE));
+    Program uninstaller = start_program(dir + "Uninstall.exe", dir, "");
+    HWND remover = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
+    ASSERT_NE(remover, nullptr);
+    ASSERT_NE(wait_control(remover, 2, LIMIT), nullptr);
+    EXPECT_TRUE(click_control(remover, 1));
+    answer_message_box(uninstaller, LIMIT);
+    EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
+    EXPECT_EQ(wait_program_end(again, LIMIT), 0);
+    close_folder_windows();
+    EXPECT_EQ(files_under(dir),
+              (std::vector<std::string>{"Carnet.txt", "Terminer la d\xE9sinstallation.txt", "Uninstall.exe"}));
+    EXPECT_FALSE(exists(dir + "Aide"));
+    EXPECT_FALSE(exists(dir + "Licence"));
+    EXPECT_EQ(read_bytes(dir + "Carnet.txt"), LATER_NOTE);
+    for (const std::string& link : links) EXPECT_FALSE(exists(link)) << link;
+    EXPECT_FALSE(exists(menu));
+    EXPECT_FALSE(user_key_exists(PLACE_KEY));
+    EXPECT_FALSE(user_key_exists(PARENT_KEY));
+}
+
+}  // namespace
