@@ -322,7 +322,10 @@ bool use_carnet() {
         return fail("Carnet's window \"Carnet de notes\" did not show");
     Program carnet = carnet_program(window);
     if (!carnet.started()) return fail("cannot reach Carnet's process");
-    close_folder_windows();  // the Start-menu folder window that Setup opened
+    // The folder window that Setup opened on the Start-menu folder bears the
+    // program's name too: the uninstaller's "[Programme]" entry would close
+    // it instead of Carnet.  Explorer opens it on its own time.
+    close_folder_window(PROGRAM_NAME, LIMIT);
     say("6. Carnet runs from " + demo.install_dir + "; the demo types a note into it:");
     say_lines("   > ", NOTE);
     if (!type_text(window, NOTES_EDIT, NOTE) || !picture(window, "carnet", "Carnet with the note")) return false;

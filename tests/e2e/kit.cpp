@@ -164,14 +164,36 @@ HWND find_by_class(HWND window, const std::string& class_name, const std::string
     return nullptr;
 }
 
-void close_folder_windows() {
-    std::vector<HWND> all;
+namespace {
+
+std::vector<HWND> folder_windows() {
+    std::vector<HWND> all, folders;
     EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
     for (HWND window : all) {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         if (process == GetCurrentProcessId()) continue;
         if (window_class(window) == "ExplorerWClass" || window_class(window) == "CabinetWClass")
-            PostMessageA(window, WM_CLOSE, 0, 0);
+            folders.push_back(window);
     }
+    return folders;
+}
+
+HWND folder_window_titled(const std::string& title) {
+    for (HWND window : folder_windows())
+        if (window_title(window) == title) return window;
+    return nullptr;
+}
+
+}  // namespace
+
+void close_folder_windows() {
+    for (HWND window : folder_windows()) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+bool close_folder_window(const std::string& title, DWORD limit_ms) {
+    HWND window = nullptr;
+    if (!wait_until([&] { return (window = folder_window_titled(title)) != nullptr; }, limit_ms)) return false;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return wait_until([&] { return !IsWindow(window); }, limit_ms);
 }

@@ -90,3 +90,8 @@ HWND find_by_class(HWND window, const std::string& class_name, const std::string
 // Closes the folder windows that the programs open on their folders, so
 // that they do not pile up over a test run.
 void close_folder_windows();
+
+// Waits for the folder window titled `title` that a program opens (Explorer
+// starts on its own time), closes it and waits until it is gone.  True when
+// it came and went.
+bool close_folder_window(const std::string& title, DWORD limit_ms);
