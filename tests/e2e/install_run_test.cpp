@@ -234,6 +234,20 @@ TEST_F(Installation, EnglishNamesAndNoOptionalShortcuts) {
     EXPECT_EQ(log.back(), "Successful install");
     EXPECT_EQ(control_text(result, 16), "Finish");
     EXPECT_EQ(control_text(result, 11), "Open folder");
+    // The result page: a close request is ignored, the banner opens the
+    // licence window over it, "Open folder" shows the install folder.
+    EXPECT_TRUE(request_close(result));
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(result));
+    EXPECT_TRUE(program_running(setup));
+    EXPECT_TRUE(click_control(result, 8));
+    HWND licence = wait_built_window(setup, "Concepteur et licence", "SysTabControl32", false);
+    ASSERT_NE(licence, nullptr);
+    EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(result); }, LIMIT));
+    EXPECT_TRUE(request_close(licence));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(result) != FALSE; }, LIMIT));
+    EXPECT_TRUE(click_control(result, 11));
+    EXPECT_TRUE(close_folder_window("Installed", LIMIT));
     std::string menu = start_menu_folder(ini.name);
     EXPECT_TRUE(exists(menu + "Update.Txt"));
     EXPECT_TRUE(exists(menu + "Uninstall.lnk"));
