@@ -262,12 +262,7 @@ bool wizard_pages(const Program& setup, HWND wizard) {
 // The result window once "Terminer" is enabled and the record completed
 // (its last line is the Start-menu folder).
 HWND wait_result(const Program& setup) {
-    HWND result = nullptr;
-    wait_until([&] {
-        HWND w = find_window(setup.id(), PROGRAM_TITLE, "");
-        if (w && find_control(w, 10) && enabled_now(w, 16)) result = w;
-        return result != nullptr;
-    }, LIMIT);
+    HWND result = wait_result_finished(setup, PROGRAM_TITLE, LIMIT);
     if (!result) {
         fail("no result window; the installer shows:\n" + describe_windows(setup));
         return nullptr;

@@ -57,14 +57,8 @@ protected:
     }
 
     HWND wait_result_window(Program& setup) {
-        HWND result = nullptr;
-        wait_until([&] {
-            HWND w = find_window(setup.id(), ini.name + " - v" + ini.version, "");
-            if (w && find_control(w, 10)) result = w;
-            return result != nullptr;
-        }, LIMIT);
+        HWND result = wait_result_finished(setup, ini.name + " - v" + ini.version, LIMIT);
         if (!result) return nullptr;
-        wait_until([&] { return enabled_now(result, 16); }, LIMIT);
         // "Terminer" is enabled before the shortcuts and the record are
         // made; the record is completed last, with the Start-menu folder.
         std::string menu = start_menu_folder(ini.name);

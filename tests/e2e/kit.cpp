@@ -141,6 +141,17 @@ bool enabled_now(HWND window, int id) {
     return control && IsWindowEnabled(control);
 }
 
+HWND wait_result_finished(const Program& setup, const std::string& title, DWORD limit_ms) {
+    HWND result = nullptr;
+    wait_until([&] {
+        HWND w = find_window(setup.id(), title, "");
+        HWND log = w ? find_control(w, 10) : nullptr;
+        if (log && SendMessageA(log, LB_GETCOUNT, 0, 0) > 0 && enabled_now(w, 16)) result = w;
+        return result != nullptr;
+    }, limit_ms);
+    return result;
+}
+
 namespace {
 
 BOOL CALLBACK collect(HWND window, LPARAM list) {

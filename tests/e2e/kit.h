@@ -78,6 +78,12 @@ HWND wait_built_window(const Program& program, const std::string& title, const s
 // for conditions polled while a window is still being built.
 bool enabled_now(HWND window, int id);
 
+// Setup's result window (title "name - vversion") once its run has ended:
+// "Terminer" enabled after the log's first line.  The button is made
+// enabled and disabled at once, before any line, so an enabled button
+// alone may be seen while the run has not begun.  Null after `limit_ms`.
+HWND wait_result_finished(const Program& setup, const std::string& title, DWORD limit_ms);
+
 // What the program shows: its top-level windows with their controls' ids,
 // classes and texts, and the lines of its list boxes.  For failure messages.
 std::string describe_windows(const Program& program);

@@ -157,12 +157,7 @@ protected:
         EXPECT_EQ(check_state(wizard, 6), 1);   // run Carnet.exe afterwards
         EXPECT_EQ(check_state(wizard, 12), 1);  // desktop shortcuts
         press_install(wizard, dir);
-        HWND result = nullptr;
-        wait_until([&] {
-            HWND w = find_window(setup.id(), std::string(NAME) + " - v1.0", "");
-            if (w && find_control(w, 10) && enabled_now(w, 16)) result = w;
-            return result != nullptr;
-        }, LIMIT);
+        HWND result = wait_result_finished(setup, std::string(NAME) + " - v1.0", LIMIT);
         if (!result) return nullptr;
         std::string menu = start_menu_folder(NAME);
         wait_until([&] {

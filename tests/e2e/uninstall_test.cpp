@@ -80,12 +80,8 @@ protected:
         click_tab(wizard, 20, 3);
         if (check_state(wizard, 12) != 1) click_control(wizard, 12);
         press_install(wizard, dir);
-        HWND result = nullptr;
-        ASSERT_TRUE(wait_until([&] {
-            HWND w = find_window(setup.id(), ini.name + " - v" + ini.version, "");
-            if (w && find_control(w, 10) && enabled_now(w, 16)) result = w;
-            return result != nullptr;
-        }, LIMIT)) << describe_windows(setup);
+        HWND result = wait_result_finished(setup, ini.name + " - v" + ini.version, LIMIT);
+        ASSERT_NE(result, nullptr) << describe_windows(setup);
         click_control(result, 16);
         EXPECT_GE(wait_program_end(setup, LIMIT), 0);
         close_folder_windows();
