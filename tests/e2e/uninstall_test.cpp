@@ -176,12 +176,8 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     EXPECT_TRUE(wait_until([&] { return !IsWindow(update); }, LIMIT));
     EXPECT_GE(GetTickCount() - seen_at, 2500u);
 
-    HWND result = nullptr;
-    ASSERT_TRUE(wait_until([&] {
-        HWND w = find_window(setup.id(), ini.name + " - v2.0", "");
-        if (w && find_control(w, 10) && control_enabled(w, 16)) result = w;
-        return result != nullptr;
-    }, LIMIT));
+    HWND result = wait_result_finished(setup, ini.name + " - v2.0", LIMIT);
+    ASSERT_NE(result, nullptr) << describe_windows(setup);
     std::vector<std::string> log = list_lines(result, 10);
     ASSERT_GE(log.size(), 5u);
     EXPECT_EQ(log[3], "Mise \xE0 jour du programme");
