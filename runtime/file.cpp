@@ -81,6 +81,14 @@ intptr_t open_numbered(int number, const std::string& path, DWORD access, DWORD 
         lib.files.remove(number);
         if (lib.current_file == number) lib.current_file = -1;
     }
+    // Windows refuses to open a read-only file for writing; Wine lets its
+    // superuser do it, so the refusal is made here for both.
+    if (access & GENERIC_WRITE) {
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return 0;
+    }
     HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
@@ -261,8 +269,9 @@ int examine_directory(int number, const std::string& folder, const std::string& 
     if (Listing* old = lib.listings.find(number)) {
         close_listing(*old);
         lib.listings.remove(number);
+        if (lib.current_listing == number) lib.current_listing = -1;
     }
-    lib.current_listing = -1;
+    // A failed start leaves the current listing as it was.
     std::string search = with_backslash(folder) + (pattern.empty() ? "*.*" : pattern);
     Listing l;
     l.search = FindFirstFileA(search.c_str(), &l.data);

@@ -44,7 +44,10 @@ int open_settings(const std::string& path) {
     }
     std::vector<char> text(static_cast<size_t>(size.QuadPart) + 2, '\0');
     DWORD got = 0;
-    if (!ReadFile(h, text.data(), static_cast<DWORD>(size.QuadPart), &got, nullptr)) got = 0;
+    if (!ReadFile(h, text.data(), static_cast<DWORD>(size.QuadPart), &got, nullptr)) {
+        CloseHandle(h);
+        return 0;
+    }
     text.resize(got + 1);  // what was read, then the NUL that ends the text
     reader.file = h;
     reader.text = std::move(text);

@@ -39,8 +39,11 @@ size_t find_settings_group(std::string_view text, std::string_view name) {
     for (size_t line = 0; line < text.size(); line = next_line(text, line)) {
         if (text[line] != '[') continue;
         size_t end = line_end(text, line);
-        size_t close = text.find(']', line);
-        if (close == std::string_view::npos || close > end) continue;
+        // Searched within the line only, so that lookups stay linear in a
+        // long file of lines without "]" or "=".
+        size_t close = text.substr(line, end - line).find(']');
+        if (close == std::string_view::npos) continue;
+        close += line;
         if (close != line + name.size() + 1) continue;
         if (same_name(text.substr(line + 1, name.size()), name)) return next_line(text, line);
     }
@@ -56,8 +59,9 @@ size_t find_settings_key(std::string_view text, size_t group, std::string_view k
         size_t at = line;
         while (at < end && text[at] == ' ') ++at;
         if (at < end && text[at] == comment) continue;
-        size_t equals = text.find('=', at);
-        if (equals == std::string_view::npos || equals > end) continue;
+        size_t equals = text.substr(at, end - at).find('=');
+        if (equals == std::string_view::npos) continue;
+        equals += at;
         size_t key_end = equals;
         while (key_end > at && text[key_end - 1] == ' ') --key_end;
         if (same_name(text.substr(at, key_end - at), key)) return equals + 1;

@@ -202,6 +202,21 @@ TEST_F(Files, SizeBeyondFourGibibytesIsNotTruncated) {
     EXPECT_EQ(directory_entry_size(), 5LL << 30);
 }
 
+TEST_F(Files, AReadOnlyFileIsOpenedForReadingOnly) {
+    std::string path = dir / "locked.txt";
+    write_bytes(path, "line one\r\nline two");
+    set_read_only(path, true);
+    EXPECT_EQ(open_file(0, path), 0);
+    EXPECT_EQ(create_file(0, path), 0);
+    EXPECT_EQ(read_bytes(path), "line one\r\nline two");
+    ASSERT_NE(read_file(0, path), 0);
+    EXPECT_EQ(read_line(), "line one");
+    close_file(0);
+    set_read_only(path, false);
+    EXPECT_NE(open_file(0, path), 0);
+    close_file(0);
+}
+
 TEST_F(Files, CopyOverwritesButNotAReadOnlyDestination) {
     std::string src = dir / "src", dst = dir / "dst";
     write_bytes(src, "new content");
@@ -330,13 +345,16 @@ TEST_F(Trees, ListingIdentifiersAndTheCurrentDirectory) {
     int id = examine_directory(-1, root, "f*");
     ASSERT_GT(id, 0);
     EXPECT_NE(examine_directory(0, root + "\\sub", "f*"), 0);
+    // A listing that cannot start leaves the current one as it was.
+    EXPECT_EQ(examine_directory(5, root + "\\missing", "*.*"), 0);
+    ASSERT_EQ(next_directory_entry(), ENTRY_FILE);
+    EXPECT_EQ(directory_entry_name(), "f2");
     select_directory(id);
     ASSERT_EQ(next_directory_entry(), ENTRY_FILE);
     EXPECT_EQ(directory_entry_name(), "f1");
     EXPECT_EQ(next_directory_entry(), ENTRY_NONE);
     select_directory(0);
-    ASSERT_EQ(next_directory_entry(), ENTRY_FILE);
-    EXPECT_EQ(directory_entry_name(), "f2");
+    EXPECT_EQ(next_directory_entry(), ENTRY_NONE);
 
     // "" lists the current directory.
     char saved[MAX_PATH];
