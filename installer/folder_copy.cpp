@@ -19,18 +19,6 @@ bool is_installed(const std::string& name) {
     return true;
 }
 
-// A full path in one spelling: absolute, no trailing "\", lower case.
-std::string comparable_path(const std::string& path) {
-    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return "";
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    full.resize(length < needed ? length : 0);
-    while (full.size() > 3 && full.back() == '\\') full.pop_back();
-    for (char& c : full) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return full;
-}
-
 // An install directory inside the program folder is left out of the copy,
 // so that the copy never meets its own output.
 bool is_install_directory(const std::string& folder) {
@@ -53,6 +41,17 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
 }
 
 }  // namespace
+
+std::string comparable_path(const std::string& path) {
+    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return "";
+    std::string full(needed, '\0');
+    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length < needed ? length : 0);
+    while (full.size() > 3 && full.back() == '\\') full.pop_back();
+    for (char& c : full) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return full;
+}
 
 void record_uninstall_entry(const std::string& line) {
     install_run.uninstall_records.push_back(line);

@@ -1,5 +1,8 @@
 // The installation run started by the "Installer" button: preparation,
 // copy and report, integration into the Start menu and desktop, result page.
+#include <algorithm>
+#include <cctype>
+
 #include "installer/setup.h"
 #include "installer/size_format.h"
 #include "runtime/runtime.h"
@@ -95,8 +98,8 @@ void copy_and_report() {
     }
     if (!setup.update_program.empty()) run_auxiliary_program(setup.update_program, 43);
     set_state(LOG_LIST, count_items(LOG_LIST) - 1);
-    repaint_log(true);
     disable_gadget(FINISH_BUTTON, 0);
+    repaint_log(true);
 }
 
 // A shortcut as the installer makes them: working folder the install
@@ -165,13 +168,53 @@ void run_result_page() {
     }
 }
 
+bool is_absolute(const std::string& path) {
+    if (path.rfind("\\\\", 0) == 0) return true;
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+           path[2] == '\\';
+}
+
+// The full path of a folder in the user's own spelling (letter case kept).
+std::string full_path(const std::string& path) {
+    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::string full(needed, '\0');
+    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
+// The program folder itself would have its own files copied onto
+// themselves and its Uninstall.dat template taken for an earlier
+// installation; a drive or network-share root would have every empty
+// folder of the whole disk removed by the uninstaller.
+bool is_usable_install_directory(const std::string& field) {
+    std::string target = comparable_path(field);
+    if (target.empty() || target == comparable_path(".")) return false;
+    if (target.size() <= 3) return false;  // "c:\"
+    if (target.rfind("\\\\", 0) == 0 && std::count(target.begin(), target.end(), '\\') <= 3) return false;
+    return true;
+}
+
 }  // namespace
 
 // Patches the language placeholder of the installed template (the first two
 // bytes of its second line) and appends the record list, the last line
 // without a line end.
 void write_uninstall_record() {
-    if (!open_file(RECORD_FILE, setup.install_dir + "Uninstall.dat")) return;
+    std::string path = setup.install_dir + "Uninstall.dat";
+    // A template copied from read-only media arrives read-only; the record is
+    // the installer's own file, so it is made writable first.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!open_file(RECORD_FILE, path)) {
+        // Without its record the installation cannot be uninstalled: say so
+        // rather than let the log's success stand alone.
+        message_box(T(24), T(29) + "Uninstall.dat" + T(30) + "\n" + T(31), 0);
+        return;
+    }
     read_line();
     write_text(setup.language.substr(0, 2));
     file_seek(file_length());
@@ -187,10 +230,14 @@ void write_uninstall_record() {
 
 void run_installation() {
     std::string field = get_text(DIRECTORY_FIELD);
-    if (field.empty()) {
+    if (field.empty() || !is_usable_install_directory(field)) {
         message_box(T(24), T(46), 0);
         return;
     }
+    // A relative path names a folder under the program folder; it is made
+    // absolute so that the record, the shortcuts and the update-information
+    // file name the folder wherever they are read from.
+    if (!is_absolute(field)) field = full_path(field);
     setup.install_dir = field.back() == '\\' ? field : field + "\\";
     bool desktop_shortcuts = get_state(DESKTOP_BOX) == 1;
     bool run_after = get_state(RUN_AFTER_BOX) == 1;

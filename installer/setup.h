@@ -129,6 +129,9 @@ void write_uninstall_record();
 // folder_copy.cpp
 void copy_folder(const std::string& relative_path, int listing_slot);
 void record_uninstall_entry(const std::string& line);
+// A folder in one spelling for comparisons: absolute, no trailing "\"
+// (except after a drive), lower case.
+std::string comparable_path(const std::string& path);
 
 // result_log.cpp: the log list of the result window
 void log_line(const std::string& text);

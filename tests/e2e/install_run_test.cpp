@@ -317,25 +317,65 @@ TEST_F(Installation, ReadOnlyDestinationIsReportedAndTheRestInstalled) {
     set_read_only(target + "\\data.txt", false);
 }
 
-TEST_F(Installation, EmptyDirectoryIsRefusedAndTheWizardStays) {
+TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
     ini.name = "KitEmptyField";
     Distribution dist(ini);
+    const std::string template_bytes = "[Langue]\r\n--\r\n[Fichiers]\r\n";
+    dist.write("Uninstall.dat", template_bytes);
     Program setup = dist.start_setup();
     HWND wizard = wait_wizard(setup, ini);
     ASSERT_NE(wizard, nullptr);
     press_install(wizard, "");
-    MessageBoxSeen seen = answer_message_box(setup, LIMIT);
-    EXPECT_EQ(seen.title, "Erreur");
-    EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
-    EXPECT_TRUE(IsWindow(wizard));
-    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
-    // The wizard still works: a directory now installs.
-    type_text(wizard, 21, target);
+    // Empty; the program folder itself, whose template would be taken for
+    // an earlier installation; a drive root.
+    std::string folder = dist.path();
+    for (const std::string& refused : {std::string(""), folder, folder.substr(0, folder.size() - 1), std::string("C:\\")}) {
+        SCOPED_TRACE(refused);
+        if (!refused.empty()) {
+            type_text(wizard, 21, refused);
+            click_control(wizard, 4);
+        }
+        MessageBoxSeen seen = answer_message_box(setup, LIMIT);
+        EXPECT_EQ(seen.title, "Erreur");
+        EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
+        EXPECT_TRUE(IsWindow(wizard));
+        EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
+    }
+    EXPECT_EQ(read_bytes(folder + "Uninstall.dat"), template_bytes);
+    EXPECT_TRUE(marker_lines().empty());
+    // The wizard still works.  A relative directory lies under the program
+    // folder (and is left out of the copy); what names it is written in full.
+    target = folder + "Sub";
+    type_text(wizard, 21, "Sub");
     click_control(wizard, 4);
     HWND result = wait_result_window(setup);
     ASSERT_NE(result, nullptr);
+    EXPECT_EQ(list_lines(result, 10).at(1), target + "\\");
     EXPECT_TRUE(exists(target + "\\Uninstall.exe"));
+    EXPECT_FALSE(exists(target + "\\Sub"));
+    std::string record = read_installed_record();
+    EXPECT_EQ(record.substr(0, template_bytes.size()), "[Langue]\r\nFR\r\n[Fichiers]\r\n");
+    EXPECT_NE(record.find("\r\n" + target + "\\Uninstall.exe\r\n"), std::string::npos) << record;
+    EXPECT_EQ(read_lines(start_menu_folder(ini.name) + "Mise \xE0 jour.Txt").at(0), target + "\\");
+    EXPECT_EQ(read_bytes(folder + "Uninstall.dat"), template_bytes);
     finish(setup, result);
+}
+
+TEST_F(Installation, AReadOnlyTemplateStillReceivesTheRecord) {
+    // Files copied from read-only media keep that attribute.
+    ini.name = "KitReadOnlyTemplate";
+    Distribution dist(ini);
+    dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
+    set_read_only(dist.path("Uninstall.dat"), true);
+    Program setup = dist.start_setup();
+    HWND result = install(setup, target);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(find_message_box(setup.id()), nullptr);
+    std::string record = read_installed_record();
+    EXPECT_EQ(record.substr(0, 26), "[Langue]\r\nFR\r\n[Fichiers]\r\n");
+    EXPECT_NE(record.find(target + "\\Uninstall.exe\r\n"), std::string::npos) << record;
+    finish(setup, result);
+    set_read_only(dist.path("Uninstall.dat"), false);
 }
 
 TEST_F(Installation, AnOldRecordThatStaysStopsTheInstallation) {
