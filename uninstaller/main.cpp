@@ -24,8 +24,9 @@ bool record_is_french() {
     return language == "FR";
 }
 
-void build_uninstall_window(const std::string& title, bool update_mode) {
-    if (!open_window(UNINSTALL_WINDOW, 0, 0, 400, 47, CAPTION_CENTERED, title)) return;
+// False when the window could not be opened.
+bool build_uninstall_window(const std::string& title, bool update_mode) {
+    if (!open_window(UNINSTALL_WINDOW, 0, 0, 400, 47, CAPTION_CENTERED, title)) return false;
     HWND window = window_handle();
     if (update_mode) {
         set_tool_window(window, 1);
@@ -34,10 +35,11 @@ void build_uninstall_window(const std::string& title, bool update_mode) {
         resize_window(400, 94 - window_height());
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
-    if (!set_gadget_parent(window)) return;
+    if (!set_gadget_parent(window)) return true;
     create_progress_bar(PROGRESS_BAR, 3, 3, 394, 14, 0, 100, 1);
     create_button(UNINSTALL_BUTTON, 194, 20, 100, 25, U(3));
     create_button(CANCEL_BUTTON, 297, 20, 100, 25, U(4));
+    return true;
 }
 
 // After a full run: the note in the install directory, a folder window on
@@ -53,10 +55,13 @@ void finish_full_uninstall() {
     close_window(UNINSTALL_WINDOW);
 }
 
-// Returns when the user leaves without removing anything, or when the
-// record could not be read and the window was closed afterwards.
+// Returns when the user leaves without removing anything, when the window
+// cannot be opened, or when the record could not be read and the window
+// was closed afterwards.
 void run_full_uninstall() {
-    build_uninstall_window(U(2), false);
+    // Without its window nobody can confirm: nothing is removed, and the
+    // program ends instead of waiting for events that never come.
+    if (!build_uninstall_window(U(2), false)) return;
     for (;;) {
         int event = wait_event();
         if (event == EVENT_CLOSE_WINDOW) return;

@@ -33,6 +33,14 @@ bool is_link() { return directory_entry_attributes() & FILE_ATTRIBUTE_REPARSE_PO
 
 bool is_dot(const std::string& name) { return name == "." || name == ".."; }
 
+// The size of a listed file as the file itself gives it: the copy kept in
+// the folder listing can lag behind a file that is being written.  The
+// listing's size serves when the file can no longer be asked.
+int64_t measured_size(const std::string& path) {
+    int64_t size = file_size(path);
+    return size >= 0 ? size : directory_entry_size();
+}
+
 }  // namespace
 
 void run_entry_program(const std::string& entry) {
@@ -88,7 +96,7 @@ int64_t folder_tree_size(const std::string& folder) {
         while ((kind = next_directory_entry()) != ENTRY_NONE) {
             std::string name = directory_entry_name();
             if (kind == ENTRY_FILE)
-                total += directory_entry_size();
+                total += measured_size(current + name);
             else if (!is_dot(name) && !is_link())
                 pending.push_back(current + name + "\\");
         }
@@ -116,7 +124,7 @@ int64_t remove_empty_tree(const std::string& folder, int level) {
     while ((kind = next_directory_entry()) != ENTRY_NONE) {
         std::string name = directory_entry_name();
         if (kind == ENTRY_FILE) {
-            total += directory_entry_size();
+            total += measured_size(folder + name);
         } else if (!is_dot(name) && is_link()) {
             failed = true;  // what a link leads to is not ours: keep the folder
         } else if (!is_dot(name)) {
@@ -142,6 +150,31 @@ void remove_empty_folders(const std::string& folder, int level) {
 void clear_folder(const std::string& folder) {
     if (folder.empty()) return;
     delete_directory(folder, "*.*", DELETE_FORCE);
+}
+
+// The installer records its Start-menu folder as Programs\Tarvo\name\.  A
+// "[Menu]" line of any other shape (a record cut short, edited by hand, or
+// made with an empty name) could name the Programs folder, the profile or
+// a drive, whose files would all be deleted: such a folder is left alone.
+bool is_program_menu_folder(const std::string& folder) {
+    if (folder.empty()) return false;
+    DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return false;
+    std::string full(needed, '\0');
+    DWORD length = GetFullPathNameA(folder.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return false;
+    full.resize(length);
+    while (!full.empty() && full.back() == '\\') full.pop_back();
+    size_t name_start = full.rfind('\\');
+    if (name_start == std::string::npos || name_start + 1 >= full.size()) return false;
+    std::string parent = full.substr(0, name_start);
+    size_t parent_start = parent.rfind('\\');
+    if (parent_start == std::string::npos) return false;
+    return lstrcmpiA(parent.c_str() + parent_start + 1, "Tarvo") == 0;
+}
+
+void clear_menu_folder(const std::string& folder) {
+    if (is_program_menu_folder(folder)) clear_folder(folder);
 }
 
 // The "Tarvo" folder in the Start menu holds one folder per installed

@@ -50,6 +50,8 @@ void delete_program_folder_file(const std::string& entry);
 int64_t folder_tree_size(const std::string& folder);  // bytes under folder; 1 when a folder cannot be listed
 void remove_empty_folders(const std::string& folder, int level);
 void clear_folder(const std::string& folder);
+bool is_program_menu_folder(const std::string& folder);  // ...\Tarvo\name, as the installer records it
+void clear_menu_folder(const std::string& folder);       // clear_folder of such a folder only
 void remove_author_folder();
 
 // uninstall_run.cpp: false when the record could not be opened (nothing removed)

@@ -30,7 +30,10 @@ void show_progress(RunProgress& progress) {
     set_state(PROGRESS_BAR, percent);
     ULONGLONG now = GetTickCount64();
     if (percent == 100 || now - progress.last_paint >= PROGRESS_PAINT_MS) {
-        if (HWND bar = gadget_handle(PROGRESS_BAR)) UpdateWindow(bar);
+        // The whole window: its buttons, made and disabled while no
+        // message is serviced, are drawn with the bar.
+        if (HWND bar = gadget_handle(PROGRESS_BAR))
+            RedrawWindow(GetAncestor(bar, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         progress.last_paint = now;
     }
 }
@@ -68,7 +71,7 @@ bool run_uninstall(bool update_mode) {
     close_file(RECORD_FILE);
     delete_file("Uninstall.dat");
     remove_empty_folders(current_folder(), 0);
-    clear_folder(menu_folder);
+    clear_menu_folder(menu_folder);
     remove_author_folder();
     return true;
 }

@@ -225,6 +225,7 @@ protected:
         EXPECT_TRUE(CopyFileA((program_folder() + "Uninstall.exe").c_str(), (dir + "Uninstall.exe").c_str(), FALSE));
         EXPECT_TRUE(CopyFileA((program_folder() + "marker.exe").c_str(), (dir + "marker.exe").c_str(), FALSE));
         for (const char* name : {"data.cfg", "other.txt", "installed.txt", "later.txt"}) write_bytes(dir + name, "x");
+        make_folder(scratch / "Tarvo");
         make_folder(menu1);
         make_folder(menu2);
         write_bytes(menu1 + "A.lnk", "l");
@@ -257,8 +258,8 @@ protected:
 
     ScratchFolder scratch;
     std::string dir = scratch / "App\\";
-    std::string menu1 = scratch / "menu1\\";
-    std::string menu2 = scratch / "menu2\\";
+    std::string menu1 = scratch / "Tarvo\\menu1\\";
+    std::string menu2 = scratch / "Tarvo\\menu2\\";
     std::string markers = scratch / "markers.txt";
     std::string key = "Software\\TarvoKitHand" + std::to_string(GetCurrentProcessId());
     std::string startup_link;

@@ -204,6 +204,7 @@ protected:
         make_folder(install);
         SetCurrentDirectoryA(install.c_str());
         for (const char* name : {"App.exe", "data.cfg", "other.txt", "kept.txt"}) write_bytes(install + name, "x");
+        make_folder(dir / "Tarvo");
         make_folder(menu1);
         make_folder(menu2);
         write_bytes(menu1 + "A.lnk", "l");
@@ -217,8 +218,8 @@ protected:
 
     char saved_folder[MAX_PATH];
     std::string install = dir / "install\\";
-    std::string menu1 = dir / "menu1\\";
-    std::string menu2 = dir / "menu2\\";
+    std::string menu1 = dir / "Tarvo\\menu1\\";
+    std::string menu2 = dir / "Tarvo\\menu2\\";
 };
 
 TEST_F(Runs, FullRunActsOnEverySection) {
@@ -242,6 +243,27 @@ TEST_F(Runs, UpdateKeepsDataFilesAndRemovesInstalledOnes) {
     EXPECT_FALSE(exists(install + "App.exe"));
     EXPECT_FALSE(exists(install + "Uninstall.dat"));
     EXPECT_FALSE(exists(menu2));
+}
+
+TEST_F(Runs, AMenuLineOfAnyOtherShapeClearsNothing) {
+    // What a record cut short, edited by hand or made with an empty program
+    // name may hold instead of Programs\Tarvo\name\.
+    std::string programs = dir / "Programs\\";
+    make_folder(programs);
+    make_folder(programs + "Tarvo");
+    write_bytes(programs + "Other program.lnk", "l");
+    write_bytes(programs + "Tarvo\\Tarvo Developpement.url", "u");
+    for (const std::string& menu : {programs, programs + "Tarvo\\", programs + "Tarvo\\\\", programs + "Tarvo\\x\\..\\"}) {
+        SCOPED_TRACE(menu);
+        record("[Langue]\r\nFR\r\n[Menu]\r\n" + menu);
+        EXPECT_TRUE(run_uninstall(false));
+        EXPECT_TRUE(exists(programs + "Other program.lnk"));
+        EXPECT_TRUE(exists(programs + "Tarvo\\Tarvo Developpement.url"));
+    }
+    EXPECT_TRUE(is_program_menu_folder(programs + "Tarvo\\Carnet\\"));
+    EXPECT_TRUE(is_program_menu_folder(programs + "tarvo\\Carnet"));
+    for (const std::string& other : {std::string(""), std::string("C:\\"), std::string("C:"), programs + "Tarvo\\Carnet\\Sub\\"})
+        EXPECT_FALSE(is_program_menu_folder(other)) << other;
 }
 
 TEST_F(Runs, LinesBeforeAnyHeaderAndUnknownHeadersAreIgnored) {
