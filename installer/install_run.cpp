@@ -1,5 +1,7 @@
 // The installation run started by the "Installer" button: preparation,
 // copy and report, integration into the Start menu and desktop, result page.
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -185,15 +187,28 @@ std::string full_path(const std::string& path) {
     return full;
 }
 
+// Folders that other programs and the user share.  Without a program
+// name (no setup.ini) the proposed directories are two of them.
+constexpr int SHARED_FOLDERS[] = {
+    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA,
+    CSIDL_PROFILE,       CSIDL_PERSONAL,         CSIDL_DESKTOPDIRECTORY, CSIDL_PROGRAMS, CSIDL_WINDOWS,
+    CSIDL_SYSTEM,
+};
+
 // The program folder itself would have its own files copied onto
 // themselves and its Uninstall.dat template taken for an earlier
-// installation; a drive or network-share root would have every empty
-// folder of the whole disk removed by the uninstaller.
+// installation.  A drive or network-share root, or a folder that other
+// programs share, would have its empty folders and empty files removed by
+// the uninstaller, whoever they belong to.
 bool is_usable_install_directory(const std::string& field) {
     std::string target = comparable_path(field);
     if (target.empty() || target == comparable_path(".")) return false;
     if (target.size() <= 3) return false;  // "c:\"
     if (target.rfind("\\\\", 0) == 0 && std::count(target.begin(), target.end(), '\\') <= 3) return false;
+    for (int folder : SHARED_FOLDERS) {
+        std::string shared = special_folder(folder);
+        if (!shared.empty() && comparable_path(shared) == target) return false;
+    }
     return true;
 }
 
@@ -215,10 +230,20 @@ void write_uninstall_record() {
         message_box(T(24), T(29) + "Uninstall.dat" + T(30) + "\n" + T(31), 0);
         return;
     }
+    // A template whose last header has no line end would glue the first
+    // installed file to it, and every file would then count as an entry of
+    // the section before, to be run or kept instead of deleted.
+    int64_t template_length = file_length();
+    bool open_last_line = false;
+    if (template_length > 0) {
+        file_seek(template_length - 1);
+        open_last_line = !read_line().empty();
+        file_seek(0);
+    }
     read_line();
     write_text(setup.language.substr(0, 2));
     file_seek(file_length());
-    std::string block;
+    std::string block = open_last_line ? "\r\n" : "";
     const std::vector<std::string>& records = install_run.uninstall_records;
     for (size_t i = 0; i < records.size(); ++i) {
         block += records[i];

@@ -327,9 +327,10 @@ TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
     ASSERT_NE(wizard, nullptr);
     press_install(wizard, "");
     // Empty; the program folder itself, whose template would be taken for
-    // an earlier installation; a drive root.
+    // an earlier installation; a drive root; folders other programs share.
     std::string folder = dist.path();
-    for (const std::string& refused : {std::string(""), folder, folder.substr(0, folder.size() - 1), std::string("C:\\")}) {
+    for (const std::string& refused : {std::string(""), folder, folder.substr(0, folder.size() - 1), std::string("C:\\"),
+                                       std::string("C:\\Program files\\"), shell_folder(CSIDL_APPDATA)}) {
         SCOPED_TRACE(refused);
         if (!refused.empty()) {
             type_text(wizard, 21, refused);

@@ -241,6 +241,12 @@ TEST_F(SetupParts, UninstallRecordIsPatchedAndCompleted) {
     write_uninstall_record();
     EXPECT_EQ(read_bytes(target / "Uninstall.dat"), "[Langue]\nENZ\n[Fichiers]\n[Menu]\r\nM\\");
 
+    // A template whose last header lacks its line end gets one, so that
+    // the first record is not read as part of that header.
+    write_bytes(target / "Uninstall.dat", "[Langue]\r\n--\r\n[Lancer]\r\nA.exe\r\n[Fichiers]");
+    write_uninstall_record();
+    EXPECT_EQ(read_bytes(target / "Uninstall.dat"), "[Langue]\r\nEN\r\n[Lancer]\r\nA.exe\r\n[Fichiers]\r\n[Menu]\r\nM\\");
+
     // Without a template the file is created: the language and the first
     // record share the first line.
     DeleteFileA((target / "Uninstall.dat").c_str());
