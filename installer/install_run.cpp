@@ -111,8 +111,12 @@ void make_shortcut(const std::string& link, const std::string& target) {
     record_uninstall_entry(link);  // recorded even when the shell could not write it
 }
 
+// Without a path for the desktop or the Start menu, the shortcuts and the
+// Start-menu folder would be made relative to the program folder, that is
+// inside the distribution: they are left out instead.
 void make_desktop_shortcuts() {
-    std::string desktop = special_folder(FOLDER_DESKTOP);
+    std::string desktop = special_folder(FOLDER_DESKTOP | FOLDER_CREATE);
+    if (desktop.empty()) return;
     if (!setup.shortcut1_name.empty())
         make_shortcut(desktop + setup.shortcut1_name + ".lnk", setup.install_dir + setup.shortcut1_target);
     if (!setup.shortcut2_name.empty())
@@ -135,7 +139,8 @@ void write_update_information() {
 }
 
 void integrate_start_menu() {
-    std::string programs = special_folder(FOLDER_PROGRAMS);
+    std::string programs = special_folder(FOLDER_PROGRAMS | FOLDER_CREATE);
+    if (programs.empty()) return;
     create_directory(programs + "Tarvo");
     create_directory(programs + "Tarvo\\" + setup.program_name);
     copy_file("Tarvo Developpement.url", programs + "Tarvo\\Tarvo Developpement.url");

@@ -55,6 +55,7 @@ void propose_all_users_directory() {
 // menu, "" when there is none.  Its name follows the language of the run.
 std::string update_information_file() {
     std::string programs = special_folder(FOLDER_PROGRAMS);
+    if (programs.empty()) return "";  // no Start menu, no earlier installation in it
     std::string path = programs + "Tarvo\\" + setup.program_name + "\\" + T(19) + ".Txt";
     if (file_size(path) != -1) return path;
     path = programs + "Utilitaires\\" + setup.program_name + "\\" + T(19) + ".txt";

@@ -16,6 +16,11 @@ std::string with_backslash(std::string path) {
 }  // namespace
 
 std::string special_folder(int identifier) {
+    if (identifier & FOLDER_CREATE) {
+        char path[MAX_PATH] = "";
+        if (FAILED(SHGetFolderPathA(nullptr, identifier, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+        return with_backslash(path);
+    }
     LPITEMIDLIST list = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, identifier, &list)) || !list) return "";
     char path[MAX_PATH] = "";

@@ -9,6 +9,9 @@ constexpr int FOLDER_PROGRAMS = 2;   // the user's Start-menu programs folder
 constexpr int FOLDER_STARTUP = 7;    // the user's Startup folder
 constexpr int FOLDER_DESKTOP = 16;   // the user's desktop folder
 constexpr int FOLDER_APPDATA = 26;   // the user's application-data folder
+// Added to an identifier: the shell creates the folder when it is missing
+// (a user who deleted their Start-menu programs folder gets it back).
+constexpr int FOLDER_CREATE = 0x8000;
 
 // The folder's path ending with "\", or "" when the shell has no path for it.
 std::string special_folder(int identifier);

@@ -379,6 +379,45 @@ TEST_F(Installation, AReadOnlyTemplateStillReceivesTheRecord) {
     set_read_only(dist.path("Uninstall.dat"), false);
 }
 
+// The user's Start-menu programs folder moved away for the test and put
+// back afterwards.
+class WithoutStartMenu : public Installation {
+protected:
+    void SetUp() override {
+        Installation::SetUp();
+        ASSERT_FALSE(programs.empty());
+        ASSERT_TRUE(MoveFileA(programs.c_str(), moved.c_str()));
+    }
+    void TearDown() override {
+        Installation::TearDown();
+        remove_tree(programs);
+        MoveFileA(moved.c_str(), programs.c_str());
+    }
+
+    std::string programs = without_backslash(shell_folder(CSIDL_PROGRAMS));
+    std::string moved = programs + ".kit-test";
+
+    static std::string without_backslash(std::string folder) {
+        if (!folder.empty()) folder.pop_back();
+        return folder;
+    }
+};
+
+TEST_F(WithoutStartMenu, TheStartMenuFolderIsMadeAgainAndNothingLandsInTheDistribution) {
+    ini.name = "KitNoMenu";
+    Distribution dist(ini);
+    Program setup = dist.start_setup();
+    HWND result = install(setup, target, false, false);
+    ASSERT_NE(result, nullptr);
+    std::string menu = start_menu_folder(ini.name);
+    EXPECT_TRUE(exists(menu + "Mise \xE0 jour.Txt"));
+    EXPECT_TRUE(exists(menu + "D\xE9sinstallation.lnk"));
+    EXPECT_FALSE(exists(dist.path("Tarvo")));
+    std::string record = read_installed_record();
+    EXPECT_EQ(record.substr(record.size() - menu.size()), menu);
+    finish(setup, result);
+}
+
 TEST_F(Installation, AnOldRecordThatStaysStopsTheInstallation) {
     ini.name = "KitStuck";
     Distribution dist(ini);
