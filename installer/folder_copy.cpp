@@ -43,11 +43,7 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
 }  // namespace
 
 std::string comparable_path(const std::string& path) {
-    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return "";
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    full.resize(length < needed ? length : 0);
+    std::string full = full_path(path);
     while (full.size() > 3 && full.back() == '\\') full.pop_back();
     for (char& c : full) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return full;

@@ -181,17 +181,6 @@ bool is_absolute(const std::string& path) {
            path[2] == '\\';
 }
 
-// The full path of a folder in the user's own spelling (letter case kept).
-std::string full_path(const std::string& path) {
-    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
-    full.resize(length);
-    return full;
-}
-
 // Folders that other programs and the user share.  Without a program
 // name (no setup.ini) the proposed directories are two of them.
 constexpr int SHARED_FOLDERS[] = {
@@ -267,7 +256,7 @@ void run_installation() {
     // A relative path names a folder under the program folder; it is made
     // absolute so that the record, the shortcuts and the update-information
     // file name the folder wherever they are read from.
-    if (!is_absolute(field)) field = full_path(field);
+    if (!is_absolute(field) && !full_path(field).empty()) field = full_path(field);
     setup.install_dir = field.back() == '\\' ? field : field + "\\";
     bool desktop_shortcuts = get_state(DESKTOP_BOX) == 1;
     bool run_after = get_state(RUN_AFTER_BOX) == 1;

@@ -137,6 +137,17 @@ int64_t file_size(const std::string& path) {
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::string full_path(const std::string& path) {
+    if (path.empty()) return "";
+    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return "";
+    std::string full(needed, '\0');
+    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return "";
+    full.resize(length);
+    return full;
+}
+
 int create_directory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
 }

@@ -59,5 +59,9 @@ int64_t directory_entry_size();
 uint32_t directory_entry_attributes(); // native attributes of the entry (reparse points and the like)
 void select_directory(int number);
 
+// The absolute form of a path ("." and ".." resolved, from the current
+// folder when relative), letter case kept; "" when none can be formed.
+std::string full_path(const std::string& path);
+
 // Closes every open file and listing; called when the runtime is released.
 void release_files();

@@ -157,13 +157,7 @@ void clear_folder(const std::string& folder) {
 // made with an empty name) could name the Programs folder, the profile or
 // a drive, whose files would all be deleted: such a folder is left alone.
 bool is_program_menu_folder(const std::string& folder) {
-    if (folder.empty()) return false;
-    DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return false;
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(folder.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return false;
-    full.resize(length);
+    std::string full = full_path(folder);
     while (!full.empty() && full.back() == '\\') full.pop_back();
     size_t name_start = full.rfind('\\');
     if (name_start == std::string::npos || name_start + 1 >= full.size()) return false;
