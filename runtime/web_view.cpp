@@ -109,13 +109,15 @@ const GadgetKindOps WEB_VIEW_KIND{
 };
 
 intptr_t create_web_view(int number, int x, int y, int width, int height, const std::string& address) {
-    if (!host_ready()) return 0;
+    // The number is taken first, so that a gadget holding it goes even when
+    // the control host is missing.
     int id = begin_gadget(number);
     if (id < 0) return 0;
     GadgetRecord g;
     g.ops = &WEB_VIEW_KIND;
-    g.window = create_control(id, gadget_parent(), "AtlAxWin", 0x50000000, 0, {x, y, width, height},
-                              "Shell.Explorer.1");
+    if (host_ready())
+        g.window = create_control(id, gadget_parent(), "AtlAxWin", 0x50000000, 0, {x, y, width, height},
+                                  "Shell.Explorer.1");
     if (g.window) g.browser = hosted_browser(g.window);
     if (g.window && !g.browser) {
         DestroyWindow(g.window);

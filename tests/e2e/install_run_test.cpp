@@ -386,10 +386,14 @@ protected:
     void SetUp() override {
         Installation::SetUp();
         ASSERT_FALSE(programs.empty());
+        if (exists(moved)) restore();  // left by a run that was cut short
         ASSERT_TRUE(MoveFileA(programs.c_str(), moved.c_str()));
     }
     void TearDown() override {
         Installation::TearDown();
+        restore();
+    }
+    void restore() {
         remove_tree(programs);
         MoveFileA(moved.c_str(), programs.c_str());
     }
