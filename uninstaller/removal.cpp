@@ -59,7 +59,11 @@ void delete_registry_key(const std::string& entry) {
     std::string path = remove_string(entry, root + "\\", REMOVE_IGNORE_CASE);
     for (const RegistryRoot& r : REGISTRY_ROOTS) {
         if (root == r.name) {
-            RegDeleteKeyA(r.key, path.c_str());
+            // The uninstaller is a 64-bit program and the author's program
+            // may be either: its key is deleted in both registry views (one
+            // and the same key for most of HKEY_CURRENT_USER).
+            RegDeleteKeyExA(r.key, path.c_str(), KEY_WOW64_64KEY, 0);
+            RegDeleteKeyExA(r.key, path.c_str(), KEY_WOW64_32KEY, 0);
             return;
         }
     }

@@ -52,6 +52,30 @@ TEST(Removal, RegistryKeysByExactRootName) {
     RegDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
 }
 
+// A 32-bit program's keys under HKEY_LOCAL_MACHINE\Software live in the
+// registry's 32-bit view.
+TEST(Removal, RegistryKeysGoInBothViews) {
+    std::string path = "Software\\TarvoKitView" + std::to_string(GetCurrentProcessId());
+    auto make = [&](REGSAM view) {
+        HKEY key = nullptr;
+        LONG made = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr,
+                                    &key, nullptr);
+        if (made == ERROR_SUCCESS) RegCloseKey(key);
+        return made == ERROR_SUCCESS;
+    };
+    auto present = [&](REGSAM view) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    };
+    ASSERT_TRUE(make(KEY_WOW64_32KEY));
+    ASSERT_TRUE(make(KEY_WOW64_64KEY));
+    delete_registry_key("HKEY_LOCAL_MACHINE\\" + path);
+    EXPECT_FALSE(present(KEY_WOW64_32KEY));
+    EXPECT_FALSE(present(KEY_WOW64_64KEY));
+}
+
 TEST(Removal, CloseRequestGoesToTheWindowOfThatExactTitle) {
     HWND window = CreateWindowExA(0, "STATIC", "Carnet - notes", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                   nullptr, nullptr);
