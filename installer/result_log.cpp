@@ -1,10 +1,10 @@
 // The log list of the result window, which is also the run's progress
-// display; a repaint draws the rest of the window too.  Drawing a list box
-// costs far more than adding a line to it (under Wine, turning its drawing
-// back on and painting it takes some 14 ms), so while lines pour in the
-// list is drawn at most every 30 ms, and never more than a fifth of the
-// time; it is drawn at once whenever the run asks (before a message box,
-// after the last file).
+// display; a repaint asked for draws the rest of the window too.  Drawing
+// a list box costs far more than adding a line to it (under Wine, turning
+// its drawing back on and painting it takes some 14 ms), so while lines
+// pour in the list is drawn at most every 30 ms, and never more than a
+// fifth of the time; it is drawn at once whenever the run asks (before a
+// message box, after the last file).
 #include <algorithm>
 
 #include "installer/setup.h"
@@ -44,10 +44,11 @@ void repaint_log(bool now) {
         SendMessageA(list, WM_SETREDRAW, TRUE, 0);
         drawing.held = false;
     }
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    // The whole result window: the banner and the buttons are made after it
-    // is shown, and "Terminer" changes state, while no message is serviced.
-    RedrawWindow(GetAncestor(list, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    // Asked for, the whole result window: the banner and the buttons are made
+    // after it is shown, and "Terminer" changes state, while no message is
+    // serviced.
+    if (now) RedrawWindow(GetAncestor(list, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     drawing.last_end = GetTickCount64();
     drawing.last_cost = drawing.last_end - start;
 }
