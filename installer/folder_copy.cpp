@@ -2,6 +2,7 @@
 // one uninstall record per file.
 #include <cctype>
 
+#include "installer/copy_rules.h"
 #include "installer/setup.h"
 #include "runtime/runtime.h"
 
@@ -10,14 +11,7 @@ InstallRun install_run;
 namespace {
 
 // The installer's own files and the two auxiliary programs stay behind.
-// Names are compared byte for byte, so "setup.ini" is installed.
-bool is_installed(const std::string& name) {
-    if (name == "Setup.exe" || name == "Setup.ini") return false;
-    if (name == "Tarvo.exe" && setup.copy_splash_file != 1) return false;
-    if (!setup.update_program.empty() && name == setup.update_program) return false;
-    if (!setup.install_program.empty() && name == setup.install_program) return false;
-    return true;
-}
+bool is_installed(const std::string& name) { return copy_rule(setup, name) == COPY_INSTALLED; }
 
 // An install directory inside the program folder is left out of the copy,
 // so that the copy never meets its own output.

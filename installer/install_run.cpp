@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "installer/setup.h"
+#include "installer/setup_ui.h"
 #include "installer/size_format.h"
 #include "runtime/runtime.h"
 #include "shell/shell.h"
@@ -175,12 +175,6 @@ void run_result_page() {
     }
 }
 
-bool is_absolute(const std::string& path) {
-    if (path.rfind("\\\\", 0) == 0) return true;
-    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-           path[2] == '\\';
-}
-
 // Folders that other programs and the user share.  Without a program
 // name (no setup.ini) the proposed directories are two of them.
 constexpr int SHARED_FOLDERS[] = {
@@ -256,7 +250,7 @@ void run_installation() {
     // A relative path names a folder under the program folder; it is made
     // absolute so that the record, the shortcuts and the update-information
     // file name the folder wherever they are read from.
-    if (!is_absolute(field) && !full_path(field).empty()) field = full_path(field);
+    if (!is_absolute_path(field) && !full_path(field).empty()) field = full_path(field);
     setup.install_dir = field.back() == '\\' ? field : field + "\\";
     bool desktop_shortcuts = get_state(DESKTOP_BOX) == 1;
     bool run_after = get_state(RUN_AFTER_BOX) == 1;

@@ -1,5 +1,5 @@
 // The designer and licence window: two pages of HTML shipped beside Setup.
-#include "installer/setup.h"
+#include "installer/setup_ui.h"
 #include "runtime/runtime.h"
 #include "shell/shell.h"
 

@@ -1,7 +1,7 @@
 // Setup: start-up and the wizard's event loop.
 #include <windows.h>
 
-#include "installer/setup.h"
+#include "installer/setup_ui.h"
 #include "runtime/runtime.h"
 
 extern const unsigned char banner_jpeg[];

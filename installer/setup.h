@@ -1,8 +1,6 @@
 // The installer's state records and operations.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -112,15 +110,11 @@ void read_custom_text();
 void load_catalogue(const std::string& language);
 void choose_language();
 
-// wizard.cpp
-HWND build_wizard_window();  // the visible wizard, nullptr when it cannot be opened
+// wizard.cpp (build_wizard_window: setup_ui.h)
 void on_all_users_option();
 void on_current_user_option();
 void on_browse_button();
 void on_directory_edited();
-
-// licence.cpp
-void show_licence_window(HWND owner);
 
 // install_run.cpp
 void run_installation();

@@ -1,6 +1,6 @@
 // The wizard window: banner, four pages, the proposed install directory and
 // the rules that keep the directory field consistent.
-#include "installer/setup.h"
+#include "installer/setup_ui.h"
 #include "runtime/runtime.h"
 #include "shell/shell.h"
 

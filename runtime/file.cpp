@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "runtime/line_split.h"
 #include "runtime/numbered_table.h"
+#include "runtime/path_text.h"
 
 namespace {
 
@@ -110,11 +112,6 @@ bool is_drive(const std::string& path) {
     return false;
 }
 
-std::string with_backslash(const std::string& folder) {
-    if (!folder.empty() && folder.back() != '\\') return folder + "\\";
-    return folder;
-}
-
 bool is_dot_entry(const char* name) {
     return (name[0] == '.' && name[1] == 0) || (name[0] == '.' && name[1] == '.' && name[2] == 0);
 }
@@ -210,23 +207,24 @@ void close_file(int number) {
     if (lib.current_file == number) lib.current_file = -1;
 }
 
-// A line longer than LINE_LIMIT keeps its first LINE_LIMIT bytes; the rest of
-// it is skipped up to its line end, so the next call starts on the next line.
+// The lines are cut as next_line cuts a text in memory; the buffer-fulls of
+// the file are scanned in turn, and an LF that opens the next buffer-full
+// still belongs to a CR that closed the one before.  A line longer than
+// LINE_LIMIT keeps its first LINE_LIMIT bytes and the reader goes on after
+// its end.
 std::string read_line() {
     std::string line;
     FileEntry* f = current_file();
     if (!f) return line;
     for (;;) {
         if (f->next == f->end && !refill(*f)) return line;
-        // Scan the buffered bytes for a line end in one pass.
         const char* start = f->buffer.data() + f->next;
-        size_t n = f->end - f->next, i = 0;
-        while (i < n && start[i] != '\r' && start[i] != '\n' && start[i] != 0) ++i;
-        if (line.size() < LINE_LIMIT) line.append(start, std::min(i, LINE_LIMIT - line.size()));
-        f->next += i;
-        if (i == n) continue;
-        char end = f->buffer[f->next++];
-        if (end == '\r' && peek_byte(*f) == '\n') ++f->next;
+        LineScan scan = scan_line(start, f->end - f->next);
+        append_line_part(line, start, scan.content);
+        f->next += scan.content;
+        if (!scan.ended) continue;
+        ++f->next;
+        if (scan.cr && peek_byte(*f) == '\n') ++f->next;
         return line;
     }
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/line_split.h"
+
 // delete_directory flags.
 constexpr int DELETE_RECURSIVE = 1;
 constexpr int DELETE_FORCE = 2;
@@ -14,10 +16,6 @@ constexpr int DELETE_FORCE = 2;
 constexpr int ENTRY_NONE = 0;
 constexpr int ENTRY_FILE = 1;
 constexpr int ENTRY_FOLDER = 2;
-
-// Longest line read_line returns: the runtime's 64000-byte text work area,
-// less its terminating NUL.
-constexpr size_t LINE_LIMIT = 63999;
 
 // Size in bytes of the file at path; -1 when nothing exists there (also for
 // ""), -2 when it is a folder.  One trailing "\" is ignored; "C:" and "C:\"

@@ -3,19 +3,20 @@
 #include "runtime/image.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "runtime/bitmap_file.h"
 #include "runtime/image_decoder.h"
 #include "runtime/numbered_table.h"
+
+static_assert(BITMAP_FILE_HEADER_SIZE == sizeof(BITMAPFILEHEADER) &&
+              BITMAP_INFO_HEADER_SIZE == sizeof(BITMAPINFOHEADER));
 
 namespace {
 
 constexpr size_t MAX_DECODERS = 100;
-// Widths and heights are kept in 16 bits; larger pictures are not loaded.
-constexpr int MAX_SIDE = 0xFFFF;
 
 struct ImageEntry {
     HBITMAP bitmap = nullptr;
@@ -83,54 +84,6 @@ intptr_t store_image(int number, HBITMAP bitmap, int width, int height) {
     return number == -1 ? stored : reinterpret_cast<intptr_t>(bitmap);
 }
 
-// A "BM" file checked against its length, with its header rewritten as a
-// plain 40-byte info header followed by its masks and colour table, so that
-// GDI reads nothing past the data whatever header version the file has.
-struct BitmapFile {
-    std::vector<unsigned char> info;
-    const unsigned char* pixels = nullptr;
-    int width = 0;
-    int height = 0;  // rows, whichever way the file stores them
-};
-
-bool read_bitmap_file(const unsigned char* data, size_t length, BitmapFile& file) {
-    BITMAPFILEHEADER head;
-    BITMAPINFOHEADER info;
-    if (length < sizeof head + sizeof info) return false;
-    std::memcpy(&head, data, sizeof head);
-    std::memcpy(&info, data + sizeof head, sizeof info);
-    const unsigned bits = info.biBitCount;
-    const bool masks = info.biCompression == BI_BITFIELDS;
-    if (info.biSize < sizeof info || info.biSize > length - sizeof head) return false;
-    if (info.biWidth <= 0 || info.biWidth > MAX_SIDE || info.biHeight == 0 ||
-        info.biHeight < -MAX_SIDE || info.biHeight > MAX_SIDE || info.biPlanes != 1)
-        return false;
-    if (info.biCompression != BI_RGB && !(masks && (bits == 16 || bits == 32))) return false;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-    const size_t colour_limit = bits <= 8 ? size_t(1) << bits : 256;
-    const size_t colours = info.biClrUsed ? info.biClrUsed : (bits <= 8 ? colour_limit : 0);
-    if (colours > colour_limit) return false;
-    // Masks follow a 40-byte header and sit inside the larger ones, at the same place.
-    const size_t mask_bytes = masks ? 3 * sizeof(DWORD) : 0;
-    const size_t table_at = sizeof head + std::max<size_t>(info.biSize, sizeof info + mask_bytes);
-    const size_t table_bytes = colours * sizeof(RGBQUAD);
-    const size_t row_bytes = (size_t(info.biWidth) * bits + 31) / 32 * 4;
-    const size_t rows = size_t(info.biHeight < 0 ? -info.biHeight : info.biHeight);
-    if (table_at + table_bytes > length || head.bfOffBits > length ||
-        row_bytes * rows > length - head.bfOffBits)
-        return false;
-    info.biSize = sizeof info;
-    info.biClrUsed = static_cast<DWORD>(colours);
-    file.info.resize(sizeof info + mask_bytes + table_bytes);
-    std::memcpy(file.info.data(), &info, sizeof info);
-    std::memcpy(file.info.data() + sizeof info, data + sizeof head + sizeof info, mask_bytes);
-    std::memcpy(file.info.data() + sizeof info + mask_bytes, data + table_at, table_bytes);
-    file.pixels = data + head.bfOffBits;
-    file.width = info.biWidth;
-    file.height = static_cast<int>(rows);
-    return true;
-}
-
 intptr_t load_bitmap_file(int number, const unsigned char* data, size_t length) {
     BitmapFile file;
     if (!read_bitmap_file(data, length, file)) return 0;
@@ -142,7 +95,7 @@ intptr_t load_bitmap_file(int number, const unsigned char* data, size_t length) 
 intptr_t load_decoded(int number, const ImageDecoder& decoder) {
     const int width = decoder.width();
     const int height = decoder.height();
-    if (width <= 0 || width > MAX_SIDE || height <= 0 || height > MAX_SIDE) {
+    if (width <= 0 || width > MAX_IMAGE_SIDE || height <= 0 || height > MAX_IMAGE_SIDE) {
         decoder.discard();
         return 0;
     }

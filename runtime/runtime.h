@@ -4,6 +4,7 @@
 #include "runtime/file.h"
 #include "runtime/gadget.h"
 #include "runtime/image.h"
+#include "runtime/path_text.h"
 #include "runtime/settings.h"
 #include "runtime/system.h"
 #include "runtime/text.h"

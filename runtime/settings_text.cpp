@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "runtime/settings.h"
+
 namespace {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -95,4 +97,52 @@ int32_t settings_value_number(std::string_view text, size_t value) {
     if (negative) n = -n;
     if (n > std::numeric_limits<int32_t>::max()) n = std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(n);
+}
+
+namespace {
+
+// The loaded settings text and the group lookups start from.
+struct SettingsReader {
+    bool loaded = false;
+    std::string text;
+    size_t group = NO_POSITION;
+    char comment = ';';
+};
+
+SettingsReader reader;
+
+size_t find_key(const std::string& key) {
+    if (!reader.loaded) return NO_POSITION;
+    return find_settings_key(reader.text, reader.group, key, reader.comment);
+}
+
+}  // namespace
+
+// Keys above the first group are readable until a group is selected.
+int open_settings_text(std::string_view bytes) {
+    reader.text.assign(bytes);
+    reader.loaded = true;
+    reader.group = 0;
+    return 1;
+}
+
+int select_settings_group(const std::string& name) {
+    reader.group = NO_POSITION;
+    if (!reader.loaded) return 0;
+    reader.group = find_settings_group(reader.text, name);
+    return reader.group == NO_POSITION ? 0 : 1;
+}
+
+std::string read_setting_text(const std::string& key, const std::string& default_value) {
+    size_t value = find_key(key);
+    return value == NO_POSITION ? default_value : settings_value_text(reader.text, value);
+}
+
+int32_t read_setting_number(const std::string& key, int32_t default_value) {
+    size_t value = find_key(key);
+    return value == NO_POSITION ? default_value : settings_value_number(reader.text, value);
+}
+
+void close_settings_text() {
+    reader = SettingsReader{};
 }

@@ -8,6 +8,9 @@
 
 #include "runtime/gadget_internal.h"
 #include "runtime/text.h"
+#include "runtime/version_code.h"
+
+static_assert(PLATFORM_WINDOWS_9X == VER_PLATFORM_WIN32_WINDOWS && PLATFORM_WINDOWS_NT == VER_PLATFORM_WIN32_NT);
 
 namespace {
 
@@ -71,17 +74,5 @@ int windows_version() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version)) return 100;
-    DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion;
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
-        if (minor == 0) return 10;   // 95
-        if (minor == 10) return 30;  // 98
-        if (minor == 90) return 40;  // ME
-    }
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-        if (major == 3 && minor == 51) return 5;
-        if (major == 4 && minor == 0) return 20;
-        if (major == 5 && minor == 0) return 50;  // 2000
-        if (major == 5 && minor == 1) return 60;  // XP
-    }
-    return 100;
+    return windows_version_code(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion);
 }

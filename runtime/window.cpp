@@ -55,16 +55,8 @@ HACCEL create_tab_accelerators() {
     return CreateAcceleratorTableA(keys, 2);
 }
 
-// The native style for open_window's flags.  The centring bits go; the
-// invisible flag is WS_VISIBLE's bit with the opposite meaning; a window that
-// asks for nothing else gets a title bar (without WS_SYSMENU: no close box).
-DWORD window_style(uint32_t flags) {
-    uint32_t rest = flags & ~(WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED);
-    DWORD style = rest & ~WINDOW_INVISIBLE;
-    if (!(rest & WINDOW_INVISIBLE)) style |= WS_VISIBLE;
-    if (rest == 0 || rest == WINDOW_INVISIBLE) style |= WS_CAPTION;
-    return style;
-}
+static_assert(NATIVE_VISIBLE == WS_VISIBLE && NATIVE_CAPTION == WS_CAPTION);
+static_assert(WINDOW_INVISIBLE == WS_VISIBLE && WINDOW_BORDERLESS == WS_POPUP);
 
 // Each half is taken separately, so an odd screen and an odd window both
 // round down: x = screen / 2 - min(outer, screen) / 2.

@@ -6,17 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/window_style.h"
+
 // Event codes.  poll_event returns 0 when nothing waits; any other value is
 // the raw number of a message the layer did not translate.
 constexpr int EVENT_GADGET = 13100;
 constexpr int EVENT_CLOSE_WINDOW = 16;
-
-// open_window flags; other bits are native window styles passed through
-// (WS_CAPTION 0xC00000, WS_SYSMENU 0x80000).
-constexpr uint32_t WINDOW_SCREEN_CENTERED = 1;
-constexpr uint32_t WINDOW_PARENT_CENTERED = 2;
-constexpr uint32_t WINDOW_INVISIBLE = 0x10000000;
-constexpr uint32_t WINDOW_BORDERLESS = 0x80000000;
 
 // Opens a window of the given client size; it becomes the current window.
 // Returns its native handle (its identifier for number -1), 0 on failure.

@@ -6,14 +6,7 @@
 
 #include <vector>
 
-namespace {
-
-std::string with_backslash(std::string path) {
-    if (!path.empty() && path.back() != '\\') path += '\\';
-    return path;
-}
-
-}  // namespace
+#include "runtime/path_text.h"
 
 std::string special_folder(int identifier) {
     if (identifier & FOLDER_CREATE) {

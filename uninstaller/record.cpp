@@ -1,27 +1,23 @@
-// Lines of Uninstall.dat: blank removal and the nine section headers.
-#include "uninstaller/uninstall.h"
+// Lines of Uninstall.dat: blank removal, the nine section headers and the
+// entries the uninstaller acts on.
+#include "uninstaller/record.h"
 
-namespace {
+#include "runtime/line_split.h"
 
-struct Header {
-    const char* text;
-    RecordSection section;
-};
-
-// Compared byte for byte and case-sensitively; "é" is byte 0xE9.
-const Header HEADERS[] = {
+// Compared byte for byte and case-sensitively.
+const RecordHeader RECORD_HEADERS[] = {
     {"[Langue]", SECTION_NONE},
     {"[Lancer]", SECTION_RUN},
     {"[Programme]", SECTION_PROGRAM},
     {"[Registre]", SECTION_REGISTRY},
-    {"[Démarrage]", SECTION_STARTUP},
+    // [Démarrage]
+    {"[D\xE9marrage]", SECTION_STARTUP},
     {"[Dossier du programme]", SECTION_PROGRAM_FOLDER},
     {"[Autre]", SECTION_OTHER},
     {"[Fichiers]", SECTION_FILES},
     {"[Menu]", SECTION_MENU},
 };
-
-}  // namespace
+const int RECORD_HEADER_COUNT = sizeof RECORD_HEADERS / sizeof RECORD_HEADERS[0];
 
 std::string strip_blanks(const std::string& line) {
     size_t first = line.find_first_not_of(' ');
@@ -31,7 +27,7 @@ std::string strip_blanks(const std::string& line) {
 }
 
 bool record_header(const std::string& line, RecordSection* section) {
-    for (const Header& header : HEADERS) {
+    for (const RecordHeader& header : RECORD_HEADERS) {
         if (line == header.text) {
             *section = header.section;
             return true;
@@ -50,4 +46,49 @@ bool acts_in_update_mode(RecordSection section) {
     case SECTION_MENU: return true;
     default: return false;
     }
+}
+
+bool next_record_entry(RecordReader& reader, const std::string& line, std::string* entry) {
+    *entry = strip_blanks(line);
+    if (record_header(*entry, &reader.section)) return false;
+    if (entry->empty() || reader.section == SECTION_NONE) return false;
+    if (reader.update_mode && !acts_in_update_mode(reader.section)) return false;
+    return true;
+}
+
+std::vector<RecordEntry> record_entries(std::string_view bytes, bool update_mode) {
+    std::vector<RecordEntry> entries;
+    RecordReader reader;
+    reader.update_mode = update_mode;
+    std::string line, entry;
+    size_t at = 0;
+    do {
+        at = next_line(bytes, at, &line);
+        if (next_record_entry(reader, line, &entry)) entries.push_back({reader.section, entry});
+    } while (at < bytes.size());
+    return entries;
+}
+
+namespace {
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool same_ascii_name(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    return i == a.size() && !b[i];
+}
+
+}  // namespace
+
+bool is_program_menu_path(const std::string& full) {
+    std::string path = full;
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    size_t name_start = path.rfind('\\');
+    if (name_start == std::string::npos || name_start + 1 >= path.size()) return false;
+    std::string parent = path.substr(0, name_start);
+    size_t parent_start = parent.rfind('\\');
+    if (parent_start == std::string::npos) return false;
+    return same_ascii_name(parent.substr(parent_start + 1), "Tarvo");
 }

@@ -23,10 +23,6 @@ const RegistryRoot REGISTRY_ROOTS[] = {
     {"HKEY_USERS", HKEY_USERS},
 };
 
-std::string with_backslash(const std::string& folder) {
-    return !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
-}
-
 // A junction or symbolic link inside a folder tree may lead to the user's
 // data anywhere on the disk: the walks never enter one.
 bool is_link() { return directory_entry_attributes() & FILE_ATTRIBUTE_REPARSE_POINT; }
@@ -160,19 +156,8 @@ void clear_folder(const std::string& folder) {
 // "[Menu]" line of any other shape (a record cut short, edited by hand, or
 // made with an empty name) could name the Programs folder, the profile or
 // a drive, whose files would all be deleted: such a folder is left alone.
-bool is_program_menu_folder(const std::string& folder) {
-    std::string full = full_path(folder);
-    while (!full.empty() && full.back() == '\\') full.pop_back();
-    size_t name_start = full.rfind('\\');
-    if (name_start == std::string::npos || name_start + 1 >= full.size()) return false;
-    std::string parent = full.substr(0, name_start);
-    size_t parent_start = parent.rfind('\\');
-    if (parent_start == std::string::npos) return false;
-    return lstrcmpiA(parent.c_str() + parent_start + 1, "Tarvo") == 0;
-}
-
 void clear_menu_folder(const std::string& folder) {
-    if (is_program_menu_folder(folder)) clear_folder(folder);
+    if (is_program_menu_path(full_path(folder))) clear_folder(folder);
 }
 
 // The "Tarvo" folder in the Start menu holds one folder per installed

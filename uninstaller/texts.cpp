@@ -6,14 +6,20 @@ UninstallText uninstall_text;
 namespace {
 
 const char* const FRENCH_TEXTS[] = {
-    /* 1 */ "Mise à jour",
-    /* 2 */ "Désinstallation",
-    /* 3 */ "Désinstaller",
+    // 1: Mise à jour
+    /* 1 */ "Mise \xE0 jour",
+    // 2: Désinstallation
+    /* 2 */ "D\xE9sinstallation",
+    // 3: Désinstaller
+    /* 3 */ "D\xE9sinstaller",
     /* 4 */ "Annuler",
-    /* 5 */ "Terminer la désinstallation.txt",
-    /* 6 */ "vous pouvez suppimer ce Dossier si vous ne souhaitez pas sauver vos paramètres d'utilisation pour ce logiciel.",
+    // 5: Terminer la désinstallation.txt
+    /* 5 */ "Terminer la d\xE9sinstallation.txt",
+    // 6: vous pouvez suppimer ce Dossier si vous ne souhaitez pas sauver vos paramètres d'utilisation pour ce logiciel.
+    /* 6 */ "vous pouvez suppimer ce Dossier si vous ne souhaitez pas sauver vos param\xE8tres d'utilisation pour ce logiciel.",
     /* 7 */ "Erreur",
-    /* 8 */ "Cette Erreur est retournée lorsque le désinstalleur ne parvient pas à ouvrir un Dossier",
+    // 8: Cette Erreur est retournée lorsque le désinstalleur ne parvient pas à ouvrir un Dossier
+    /* 8 */ ("Cette Erreur est retourn\xE9" "e lorsque le d\xE9sinstalleur ne parvient pas \xE0 ouvrir un Dossier"),
     "FIN",
 };
 

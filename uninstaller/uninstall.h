@@ -4,23 +4,7 @@
 #include <cstdint>
 #include <string>
 
-// The kind of the current section of Uninstall.dat.
-enum RecordSection : int {
-    SECTION_NONE = -1,           // before any header, and "[Langue]"
-    SECTION_RUN = 0,             // "[Lancer]": program & parameters, run hidden and waited for
-    SECTION_PROGRAM = 1,         // "[Programme]": title of a window to close
-    SECTION_REGISTRY = 2,        // "[Registre]": root\key to delete
-    SECTION_STARTUP = 3,         // "[Démarrage]": Startup shortcut name without ".lnk"
-    SECTION_PROGRAM_FOLDER = 4,  // "[Dossier du programme]": file relative to the install directory
-    SECTION_OTHER = 5,           // "[Autre]": full path of a file
-    SECTION_FILES = 6,           // "[Fichiers]": full path of a file
-    SECTION_MENU = 7,            // "[Menu]": the Start-menu folder, cleared at the end
-};
-
-// record.cpp: reading the lines of the record (no system calls)
-std::string strip_blanks(const std::string& line);         // leading and trailing 0x20 bytes only
-bool record_header(const std::string& line, RecordSection* section);  // true for one of the nine headers
-bool acts_in_update_mode(RecordSection section);            // kept sections are skipped in an update
+#include "uninstaller/record.h"
 
 // The eight texts of the chosen language in slots 1 to 8.
 struct UninstallText {
@@ -50,7 +34,6 @@ void delete_program_folder_file(const std::string& entry);
 int64_t folder_tree_size(const std::string& folder);  // bytes under folder; 1 when a folder cannot be listed
 void remove_empty_folders(const std::string& folder, int level);
 void clear_folder(const std::string& folder);
-bool is_program_menu_folder(const std::string& folder);  // ...\Tarvo\name, as the installer records it
 void clear_menu_folder(const std::string& folder);       // clear_folder of such a folder only
 void remove_author_folder();
 

@@ -58,15 +58,13 @@ bool run_uninstall(bool update_mode) {
     if (!read_file(RECORD_FILE, "Uninstall.dat")) return false;
     RunProgress progress;
     progress.record_size = file_length();
-    RecordSection section = SECTION_NONE;
-    std::string menu_folder;
+    RecordReader reader;
+    reader.update_mode = update_mode;
+    std::string menu_folder, entry;
     do {
-        std::string line = strip_blanks(read_line());
+        std::string line = read_line();
         show_progress(progress);
-        if (record_header(line, &section)) continue;
-        if (line.empty()) continue;
-        if (update_mode && !acts_in_update_mode(section)) continue;
-        act_on_entry(section, line, menu_folder);
+        if (next_record_entry(reader, line, &entry)) act_on_entry(reader.section, entry, menu_folder);
     } while (!end_of_file(RECORD_FILE));
     close_file(RECORD_FILE);
     delete_file("Uninstall.dat");

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "installer/setup.h"
-#include "installer/size_format.h"
 #include "runtime/runtime.h"
 #include "tests/support/scratch.h"
 
@@ -50,6 +49,8 @@ protected:
     ScratchFolder target;
 };
 
+// The settings rules are tested on the host; here setup.ini is read from
+// the current folder, the program folder.
 TEST_F(SetupParts, ReadSettingsFillsEveryField) {
     write_bytes(source / "setup.ini",
                 "[ Informations sur le logiciel]\r\nNom=Carnet\r\nVersion=2.1 \r\n"
@@ -74,71 +75,14 @@ TEST_F(SetupParts, ReadSettingsFillsEveryField) {
     EXPECT_EQ(setup.multilingual, 1);
 }
 
-TEST_F(SetupParts, MultilingualKeepsOnlyTheLowByte) {
-    for (auto [value, expected] : {std::pair{"256", 0}, {"1", 1}, {"-1", -1}, {"257", 1}, {"x", 0}}) {
-        write_bytes(source / "setup.ini",
-                    std::string("[ Options de l'intallation]\nProgramme multilangue=") + value + "\n");
-        read_settings();
-        EXPECT_EQ(setup.multilingual, expected) << value;
-    }
-}
-
-TEST_F(SetupParts, MissingFileOrGroupsWithoutTheBlankGiveDefaults) {
-    read_settings();
-    EXPECT_EQ(setup.program_name, "");
-    EXPECT_EQ(setup.multilingual, 0);
-    write_bytes(source / "setup.ini", "[Informations sur le logiciel]\nNom=Lost\n"
-                                      "[Options de l'intallation]\nCopier le fichier Tarvo.exe=1\n");
-    read_settings();
-    EXPECT_EQ(setup.program_name, "");
-    EXPECT_EQ(setup.copy_splash_file, 0);
-}
-
-TEST_F(SetupParts, CustomTextHasExactlyNineLineFeeds) {
-    write_bytes(source / "setup.ini", "[ Texte de l'intallation FR]\r\nligne5=Cinq\r\nligne 1=no\r\n"
-                                      "[ Texte de l'intallation EN]\r\nligne1=One\r\nligne9=Nine\r\n");
+TEST_F(SetupParts, CustomTextIsReadFromTheFileOfTheCurrentFolder) {
+    write_bytes(source / "setup.ini", "[ Texte de l'intallation FR]\r\nligne5=Cinq\r\n");
     setup.language = "FR";
     read_custom_text();
     EXPECT_EQ(setup.custom_text, "\n\n\n\nCinq\n\n\n\n\n");
-    setup.language = "EN";
+    DeleteFileA((source / "setup.ini").c_str());
     read_custom_text();
-    EXPECT_EQ(setup.custom_text, "One\n\n\n\n\n\n\n\nNine\n");
-    write_bytes(source / "setup.ini", "[ Texte de l'intallation FR]\r\nligne1=Un\r\n");
-    read_custom_text();  // English never falls back to the French group
     EXPECT_EQ(setup.custom_text, std::string(9, '\n'));
-}
-
-TEST_F(SetupParts, CataloguesAreWindows1252AndEndWithFin) {
-    load_catalogue("FR");
-    EXPECT_EQ(T(47), "FIN");
-    EXPECT_EQ(T(48), "");
-    EXPECT_EQ(T(0), "");
-    EXPECT_EQ(T(19), "Mise \xE0 jour");
-    EXPECT_EQ(T(45), "D\xE9sinstallation");
-    EXPECT_EQ(T(28), "  >>  Erreur");
-    EXPECT_EQ(T(39), "Espace occup\xE9 sur le disque dur : ");
-    for (int n = 1; n <= 47; ++n) EXPECT_FALSE(T(n).empty()) << n;
-    catalogue = TextCatalogue{};
-    load_catalogue("EN");
-    EXPECT_EQ(T(47), "FIN");
-    EXPECT_EQ(T(19), "Update");
-    EXPECT_EQ(T(28), "  >>  Error");
-    EXPECT_EQ(T(39), "Size use on the hard disk : ");
-    EXPECT_EQ(T(22), "Create shorcut on the desktop");
-}
-
-TEST(SizeText, EveryRowOfTheTable) {
-    const std::pair<int64_t, const char*> rows[] = {
-        {0, "0 octects"},         {999, "999 octects"},     {1000, "0.98 Ko"},
-        {1536, "1.50 Ko"},        {9999, "9.76 Ko"},        {10000, "9.8 Ko"},
-        {999999, "976.6 Ko"},     {1000000, "0.95 Mo"},     {1530000, "1.46 Mo"},
-        {10000000, "9.5 Mo"},     {12345678, "11.8 Mo"},
-    };
-    for (auto [bytes, text] : rows) EXPECT_EQ(format_size(bytes, 0, 0, 1), text) << bytes;
-    EXPECT_EQ(format_size(1536, 1, 3, 0), "1.500 Ko");
-    EXPECT_EQ(format_size(1536, 7, 0, 0), "1536 octects");
-    // Totals beyond 32 bits keep the same units.
-    EXPECT_EQ(format_size(5LL << 30, 0, 0, 1), "5120.0 Mo");
 }
 
 class FolderCopy : public SetupParts {

@@ -1,4 +1,5 @@
-// The uninstaller's own routines, in process: record lines, registry keys,
+// The uninstaller's own routines, in process (the record's rules are
+// tested on the host): registry keys,
 // windows to close, the folder walks and whole runs over a scratch
 // installation.
 #include <gtest/gtest.h>
@@ -8,29 +9,6 @@
 #include "uninstaller/uninstall.h"
 
 namespace {
-
-TEST(RecordLines, BlanksAndHeaders) {
-    EXPECT_EQ(strip_blanks("   [Fichiers]  "), "[Fichiers]");
-    EXPECT_EQ(strip_blanks("\tC:\\a.txt \t "), "\tC:\\a.txt \t");  // tabs stay
-    EXPECT_EQ(strip_blanks("    "), "");
-    RecordSection section = SECTION_FILES;
-    EXPECT_TRUE(record_header("[Langue]", &section));
-    EXPECT_EQ(section, SECTION_NONE);
-    EXPECT_TRUE(record_header("[D\xE9marrage]", &section));
-    EXPECT_EQ(section, SECTION_STARTUP);
-    EXPECT_TRUE(record_header("[Dossier du programme]", &section));
-    EXPECT_EQ(section, SECTION_PROGRAM_FOLDER);
-    for (const char* entry : {"[fichiers]", "[Demarrage]", "[Menu] ", "[Other]", "Fichiers"})
-        EXPECT_FALSE(record_header(entry, &section)) << entry;
-    EXPECT_EQ(section, SECTION_PROGRAM_FOLDER);
-}
-
-TEST(RecordLines, WhatAnUpdateKeeps) {
-    for (RecordSection kept : {SECTION_NONE, SECTION_REGISTRY, SECTION_STARTUP, SECTION_PROGRAM_FOLDER, SECTION_OTHER})
-        EXPECT_FALSE(acts_in_update_mode(kept)) << kept;
-    for (RecordSection removed : {SECTION_RUN, SECTION_PROGRAM, SECTION_FILES, SECTION_MENU})
-        EXPECT_TRUE(acts_in_update_mode(removed)) << removed;
-}
 
 TEST(Removal, RegistryKeysByExactRootName) {
     std::string base = "Software\\TarvoKitTest" + std::to_string(GetCurrentProcessId());
@@ -284,10 +262,6 @@ TEST_F(Runs, AMenuLineOfAnyOtherShapeClearsNothing) {
         EXPECT_TRUE(exists(programs + "Other program.lnk"));
         EXPECT_TRUE(exists(programs + "Tarvo\\Tarvo Developpement.url"));
     }
-    EXPECT_TRUE(is_program_menu_folder(programs + "Tarvo\\Carnet\\"));
-    EXPECT_TRUE(is_program_menu_folder(programs + "tarvo\\Carnet"));
-    for (const std::string& other : {std::string(""), std::string("C:\\"), std::string("C:"), programs + "Tarvo\\Carnet\\Sub\\"})
-        EXPECT_FALSE(is_program_menu_folder(other)) << other;
 }
 
 TEST_F(Runs, LinesBeforeAnyHeaderAndUnknownHeadersAreIgnored) {
