@@ -25,21 +25,12 @@ set(KIT_PROGRAM_FLAGS -Werror -fno-exceptions -fno-rtti)
 # libjpeg from the same Debian source as the programs', built for this
 # machine by scripts/provision.
 set(JPEG_ROOT "" CACHE PATH "static jpeg62 build for this compiler")
-if(NOT EXISTS ${JPEG_ROOT}/lib/libjpeg.a)
-    message(FATAL_ERROR "libjpeg not found in '${JPEG_ROOT}'; run scripts/provision and set JPEG_ROOT")
-endif()
-add_library(jpeg62 STATIC IMPORTED)
-set_target_properties(jpeg62 PROPERTIES
-    IMPORTED_LOCATION ${JPEG_ROOT}/lib/libjpeg.a
-    INTERFACE_INCLUDE_DIRECTORIES ${JPEG_ROOT}/include)
+kit_import_jpeg()
 
 add_subdirectory(runtime)
 add_subdirectory(installer)
 add_subdirectory(uninstaller)
 add_subdirectory(splash)
-
-# kit_embed(): binary files compiled into a program as byte arrays.
-include(cmake/embed.cmake)
 
 enable_testing()
 add_subdirectory(tests/host)

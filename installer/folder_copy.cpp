@@ -1,7 +1,5 @@
 // Copying the program folder into the install directory, one log line and
 // one uninstall record per file.
-#include <cctype>
-
 #include "installer/copy_rules.h"
 #include "installer/setup.h"
 #include "runtime/runtime.h"
@@ -24,10 +22,10 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
     record_uninstall_entry(destination);  // recorded whether or not the copy works
     std::string mark;
     if (!copy_file(relative_path + name, destination)) {
-        mark = T(28);
+        mark = T(LOG_FAILURE_MARK);
         install_run.copy_failed = 1;
         repaint_log(true);
-        message_box(T(24), T(29) + name + T(30) + "\n" + T(31), 0);
+        message_box(T(ERROR_TITLE), T(COPY_FAILED_BEFORE_NAME) + name + T(COPY_FAILED_AFTER_NAME) + "\n" + T(COPY_FAILED_ADVICE), 0);
     }
     log_line("   >   " + relative_path + name + mark);
     repaint_log(false);
@@ -39,7 +37,7 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
 std::string comparable_path(const std::string& path) {
     std::string full = full_path(path);
     while (full.size() > 3 && full.back() == '\\') full.pop_back();
-    for (char& c : full) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : full) c = ascii_lower(c);
     return full;
 }
 
@@ -53,7 +51,7 @@ void copy_folder(const std::string& relative_path, int listing_slot) {
     create_directory(setup.install_dir + relative_path);
     if (!examine_directory(listing_slot, relative_path, "*.*")) {
         repaint_log(true);
-        message_box(T(24), T(32), 0);
+        message_box(T(ERROR_TITLE), T(FOLDER_NOT_CREATED), 0);
         return;
     }
     int kind;

@@ -3,8 +3,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cctype>
 
+#include "installer/install_plan.h"
 #include "installer/setup_ui.h"
 #include "installer/size_format.h"
 #include "runtime/runtime.h"
@@ -18,33 +18,20 @@ constexpr int SHOW_NORMAL = 1;
 
 HWND result_window = nullptr;
 
-std::string program_title() { return setup.program_name + " - v" + setup.program_version; }
-
 // Window 1: the banner, the log list, "Ouvrir le dossier" and "Terminer",
 // the latter disabled while the run works.
 void open_result_window() {
-    result_window = nullptr;
-    if (!open_window(RESULT_WINDOW, 0, 0, 310, 405, WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE,
-                     program_title()))
-        return;
-    HWND window = window_handle();
-    set_tool_window(window, 1);
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(window, SW_SHOW);
-    if (!set_gadget_parent(window)) return;
-    result_window = window;
-    create_button(RESULT_BANNER, 0, 0, 310, 135, "", BUTTON_IMAGE | BUTTON_FLAT);
-    SendMessageA(gadget_handle(RESULT_BANNER), BM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(image_handle(BANNER_IMAGE)));
+    result_window = open_banner_window(RESULT_WINDOW, RESULT_BANNER);
+    if (!result_window) return;
     create_list_box(LOG_LIST, 0, 140, 310, 240);
-    create_button(OPEN_FOLDER_BUTTON, 96, 382, 100, 25, T(27));
-    create_button(FINISH_BUTTON, 206, 382, 100, 25, T(26));
+    create_button(OPEN_FOLDER_BUTTON, 96, 382, 100, 25, T(OPEN_FOLDER));
+    create_button(FINISH_BUTTON, 206, 382, 100, 25, T(FINISH));
     disable_gadget(FINISH_BUTTON, 1);
 }
 
 // Copies an auxiliary program of the source folder into the install
 // directory, runs it there until it ends, and deletes the copy.
-void run_auxiliary_program(const std::string& name, int log_text) {
+void run_auxiliary_program(const std::string& name, TextId log_text) {
     std::string copy = setup.install_dir + name;
     copy_file(name, copy);
     run_program(copy, "", "", RUN_WAIT);
@@ -56,7 +43,7 @@ void run_auxiliary_program(const std::string& name, int log_text) {
 // still there after its uninstaller ran: the installer must end.
 bool prepare_install_directory() {
     create_directory(setup.install_dir);
-    log_line(T(33));
+    log_line(T(LOG_INSTALL_FOLDER));
     log_line(setup.install_dir);
     log_line("");
     repaint_log(true);
@@ -64,41 +51,41 @@ bool prepare_install_directory() {
     if (file_size(record) >= 0) {
         // The old installation removes itself in update mode first.
         run_program(setup.install_dir + "Uninstall.exe", "Update", setup.install_dir, RUN_WAIT);
-        log_line(T(34));
+        log_line(T(LOG_UPDATE));
         log_line("");
     }
     if (!setup.install_program.empty()) {
-        run_auxiliary_program(setup.install_program, 35);
+        run_auxiliary_program(setup.install_program, LOG_FILES);
         log_line("");
     }
     repaint_log(true);
     if (file_size(record) >= 0) {
-        message_box(T(24), T(36) + "\n" + T(37), MB_ICONEXCLAMATION);
+        message_box(T(ERROR_TITLE), T(UPDATE_FAILED) + "\n" + T(UPDATE_FAILED_ADVICE), MB_ICONEXCLAMATION);
         return false;
     }
     return true;
 }
 
 void copy_and_report() {
-    log_line(T(38));
+    log_line(T(LOG_INSTALLED_FILES));
     repaint_log(true);
     install_run.total_size = 0;
     install_run.copy_failed = 0;
     copy_folder("", 0);
     log_line("");
-    log_line(T(39) + format_size(install_run.total_size, 0, 0, 1));
+    log_line(T(LOG_DISK_SPACE) + format_size(install_run.total_size, 0, 0, 1));
     log_line("");
     if (install_run.copy_failed == 0) {
-        log_line(T(40));
+        log_line(T(INSTALL_SUCCEEDED));
     } else {
-        log_line(T(41));
+        log_line(T(INSTALL_FAILED));
         log_line("");
-        log_line(T(41));
+        log_line(T(INSTALL_FAILED));
         log_line("");
-        log_line(T(41));
-        log_line(T(42));
+        log_line(T(INSTALL_FAILED));
+        log_line(T(SOME_FILES_FAILED));
     }
-    if (!setup.update_program.empty()) run_auxiliary_program(setup.update_program, 43);
+    if (!setup.update_program.empty()) run_auxiliary_program(setup.update_program, LOG_SETTINGS_UPDATED);
     set_state(LOG_LIST, count_items(LOG_LIST) - 1);
     disable_gadget(FINISH_BUTTON, 0);
     repaint_log(true);
@@ -106,55 +93,42 @@ void copy_and_report() {
 
 // A shortcut as the installer makes them: working folder the install
 // directory, normal window, the target's own icon.
-void make_shortcut(const std::string& link, const std::string& target) {
-    create_shortcut(target, link, "", "", setup.install_dir, SHOW_NORMAL, 0, target, 0);
-    record_uninstall_entry(link);  // recorded even when the shell could not write it
-}
-
-// Without a path for the desktop or the Start menu, the shortcuts and the
-// Start-menu folder would be made relative to the program folder, that is
-// inside the distribution: they are left out instead.
-void make_desktop_shortcuts() {
-    std::string desktop = special_folder(FOLDER_DESKTOP | FOLDER_CREATE);
-    if (desktop.empty()) return;
-    if (!setup.shortcut1_name.empty())
-        make_shortcut(desktop + setup.shortcut1_name + ".lnk", setup.install_dir + setup.shortcut1_target);
-    if (!setup.shortcut2_name.empty())
-        make_shortcut(desktop + setup.shortcut2_name + ".lnk", setup.install_dir + setup.shortcut2_target);
+void make_shortcut(const PlannedShortcut& shortcut) {
+    create_shortcut(shortcut.target, shortcut.link, "", "", setup.install_dir, SHOW_NORMAL, 0, shortcut.target, 0);
+    record_uninstall_entry(shortcut.link);  // recorded even when the shell could not write it
 }
 
 // Six lines, the first the install directory, read by a later installer to
-// recognise this installation.
-void write_update_information() {
-    std::string path = install_run.start_menu_dir + T(19) + ".Txt";
-    if (!create_file(INFORMATION_FILE, path)) return;
-    write_line(setup.install_dir);
-    write_line("");
-    write_line(program_title());
-    write_line("");
-    write_line(T(44));
-    write_line(AUTHOR_WEB_PAGE);
+// recognise this installation; recorded only when it could be written.
+void write_update_information(const IntegrationPlan& plan) {
+    if (!create_file(INFORMATION_FILE, plan.update_information_file)) return;
+    for (const std::string& line : plan.update_information) write_line(line);
     close_file(INFORMATION_FILE);
-    record_uninstall_entry(path);
+    record_uninstall_entry(plan.update_information_file);
 }
 
-void integrate_start_menu() {
-    std::string programs = special_folder(FOLDER_PROGRAMS | FOLDER_CREATE);
-    if (programs.empty()) return;
-    create_directory(programs + "Tarvo");
-    create_directory(programs + "Tarvo\\" + setup.program_name);
-    copy_file("Tarvo Developpement.url", programs + "Tarvo\\Tarvo Developpement.url");
-    install_run.start_menu_dir = programs + "Tarvo\\" + setup.program_name + "\\";
-    const std::string& menu = install_run.start_menu_dir;
-    write_update_information();
-    run_program("explorer.exe", menu, "", 0);
-    if (!setup.shortcut1_name.empty())
-        make_shortcut(menu + setup.shortcut1_name + ".lnk", setup.install_dir + setup.shortcut1_target);
-    if (!setup.shortcut2_name.empty())
-        make_shortcut(menu + setup.shortcut2_name + ".lnk", setup.install_dir + setup.shortcut2_target);
-    make_shortcut(menu + T(45) + ".lnk", setup.install_dir + "Uninstall.exe");
+void integrate_start_menu(const IntegrationPlan& plan) {
+    if (plan.start_menu_dir.empty()) return;
+    create_directory(plan.author_folder.substr(0, plan.author_folder.size() - 1));
+    create_directory(plan.author_folder + setup.program_name);
+    copy_file("Tarvo Developpement.url", plan.author_folder + "Tarvo Developpement.url");
+    install_run.start_menu_dir = plan.start_menu_dir;
+    write_update_information(plan);
+    run_program("explorer.exe", plan.start_menu_dir, "", 0);
+    for (const PlannedShortcut& shortcut : plan.menu_shortcuts) make_shortcut(shortcut);
     record_uninstall_entry("[Menu]");
-    record_uninstall_entry(menu);
+    record_uninstall_entry(plan.start_menu_dir);
+}
+
+// The desktop shortcuts, then the Start menu; the shell is asked to make a
+// missing desktop or Start-menu folder again, each when it is first needed.
+void integrate(bool desktop_shortcuts) {
+    ShellFolders folders;
+    if (desktop_shortcuts) folders.desktop = special_folder(FOLDER_DESKTOP | FOLDER_CREATE);
+    for (const PlannedShortcut& shortcut : plan_integration(setup, folders, desktop_shortcuts).desktop_shortcuts)
+        make_shortcut(shortcut);
+    folders.programs = special_folder(FOLDER_PROGRAMS | FOLDER_CREATE);
+    integrate_start_menu(plan_integration(setup, folders, false));
 }
 
 // Waits for "Terminer"; the banner opens the licence window, "Ouvrir le
@@ -202,49 +176,33 @@ bool is_usable_install_directory(const std::string& field) {
 
 }  // namespace
 
-// Patches the language placeholder of the installed template (the first two
-// bytes of its second line) and appends the record list, the last line
-// without a line end.
+// Completes the installed template: the language placeholder (the first two
+// bytes of its second line) and the record list after it.
 void write_uninstall_record() {
     std::string path = setup.install_dir + "Uninstall.dat";
     // A template copied from read-only media arrives read-only; the record is
     // the installer's own file, so it is made writable first.
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (is_read_only_file(path))
+        SetFileAttributesA(path.c_str(), GetFileAttributesA(path.c_str()) & ~FILE_ATTRIBUTE_READONLY);
     if (!open_file(RECORD_FILE, path)) {
         // Without its record the installation cannot be uninstalled: say so
         // rather than let the log's success stand alone.
-        message_box(T(24), T(29) + "Uninstall.dat" + T(30) + "\n" + T(31), 0);
+        message_box(T(ERROR_TITLE), T(COPY_FAILED_BEFORE_NAME) + "Uninstall.dat" + T(COPY_FAILED_AFTER_NAME) + "\n" + T(COPY_FAILED_ADVICE), 0);
         return;
     }
-    // A template whose last header has no line end would glue the first
-    // installed file to it, and every file would then count as an entry of
-    // the section before, to be run or kept instead of deleted.
-    int64_t template_length = file_length();
-    bool open_last_line = false;
-    if (template_length > 0) {
-        file_seek(template_length - 1);
-        open_last_line = !read_line().empty();
-        file_seek(0);
-    }
-    read_line();
-    write_text(setup.language.substr(0, 2));
-    file_seek(file_length());
-    std::string block = open_last_line ? "\r\n" : "";
-    const std::vector<std::string>& records = install_run.uninstall_records;
-    for (size_t i = 0; i < records.size(); ++i) {
-        block += records[i];
-        if (i + 1 < records.size()) block += "\r\n";
-    }
-    write_text(block);
+    // The completed record starts with the template's bytes but for the
+    // language code and is never shorter, so writing it from the start
+    // leaves exactly it in the file.
+    std::string record = completed_record(read_all(), setup.language, install_run.uninstall_records);
+    file_seek(0);
+    write_text(record);
     close_file(RECORD_FILE);
 }
 
 void run_installation() {
     std::string field = get_text(DIRECTORY_FIELD);
     if (field.empty() || !is_usable_install_directory(field)) {
-        message_box(T(24), T(46), 0);
+        message_box(T(ERROR_TITLE), T(INVALID_INSTALL_FOLDER), 0);
         return;
     }
     // A relative path names a folder under the program folder; it is made
@@ -263,8 +221,7 @@ void run_installation() {
         ExitProcess(0);
     }
     copy_and_report();
-    if (desktop_shortcuts) make_desktop_shortcuts();
-    integrate_start_menu();
+    integrate(desktop_shortcuts);
     write_uninstall_record();
     run_result_page();
     if (run_after) run_program(setup.install_dir + setup.run_after_program, "", "", 0);

@@ -5,15 +5,12 @@
 
 namespace {
 
-constexpr uint32_t WS_CAPTION_BITS = 0xC00000;
-constexpr uint32_t WS_SYSMENU_BITS = 0x80000;
-
 // Shows the small window with the language list and its "OK" button.  The
 // language becomes "EN" only when "English" is chosen and "OK" pressed; the
 // close box keeps French.
 void ask_language() {
     intptr_t window = open_window(-1, 0, 0, 200, 63,
-                                  WINDOW_SCREEN_CENTERED | WS_CAPTION_BITS | WS_SYSMENU_BITS,
+                                  WINDOW_SCREEN_CENTERED | WS_CAPTION | WS_SYSMENU,
                                   "Langue / Language");
     if (!window) return;
     int number = static_cast<int>(window);

@@ -5,9 +5,6 @@
 
 namespace {
 
-constexpr uint32_t WS_CAPTION_BITS = 0xC00000;
-constexpr uint32_t WS_SYSMENU_BITS = 0x80000;
-
 // Builds the two pages in the window just opened.
 void build_licence_pages(const std::string& folder) {
     HWND window = window_handle();
@@ -33,7 +30,7 @@ void build_licence_pages(const std::string& folder) {
 void show_licence_pages(HWND owner, const std::string& folder) {
     EnableWindow(owner, FALSE);
     intptr_t window = open_window(-1, 0, 0, 349, 249,
-                                  WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE | WS_CAPTION_BITS | WS_SYSMENU_BITS,
+                                  WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE | WS_CAPTION | WS_SYSMENU,
                                   "Concepteur et licence");
     if (window) {
         build_licence_pages(folder);

@@ -16,7 +16,7 @@ HWND wizard = nullptr;
 // the pages can also be reached through their tabs, so both buttons check.
 bool consent_given() {
     if (get_state(CONSENT_BOX) == 1) return true;
-    message_box(T(24), T(25), MB_ICONEXCLAMATION);
+    message_box(T(ERROR_TITLE), T(LICENCE_NOT_ACCEPTED), MB_ICONEXCLAMATION);
     return false;
 }
 

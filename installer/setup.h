@@ -35,6 +35,58 @@ struct SetupState {
 
 extern SetupState setup;
 
+// The catalogue's texts by name; each keeps its number TN, its place in
+// the catalogue.  The French text stands beside each.
+enum TextId : int {
+    INSTALLATION_TAB = 1,  // Installation
+    DESIGNER_LICENCE = 2,  // Concepteur - Licence
+    LICENCE_CONSENT = 3,  // J'ai lu et j'accepte la licence.
+    QUIT = 4,  // Quitter
+    NEXT = 5,  // Suivant
+    INSTALL = 6,  // Installer
+    CHARTER_TAB = 7,  // Charte
+    CHARTER_ONLY_INSTALL_FOLDER = 8,  // Ce logiciel n'installe aucun fichier ailleurs que dans le...
+    CHARTER_INTEGRATION = 9,  // Si une intégration dans Windows est nécessaire, elle est ...
+    CHARTER_CLEAN_INSTALLATION = 10,  // Ce principe d'installation 'Propre' a un gros avantage, v...
+    CHARTER_APPRECIATION = 11,  // J'espère que vous apprécierez ce point non négligeable qu...
+    USE_TAB = 12,  // Utilisation
+    PERSONAL_COMPUTER = 13,  // Utilisation sur un ordinateur personnel.
+    SHARED_COMPUTER = 14,  // Utilisation sur un ordinateur familial ou d'entreprise.
+    ALL_USERS_EXPLANATION = 15,  // Cette installation donne à tous les utilisateurs de l'ord...
+    CURRENT_USER_EXPLANATION = 16,  // Cette installation rend le logiciel accessible seulement ...
+    OPTIONS_TAB = 17,  // Options
+    INSTALL_FOLDER_TITLE = 18,  // Dossier d'installation
+    UPDATE = 19,  // Mise à jour
+    RUN_AFTER_INSTALLATION = 20,  // Lancer après l'installation
+    SHORTCUT_TITLE = 21,  // Raccourci
+    DESKTOP_SHORTCUT = 22,  // Créer un raccourci sur le bureau
+    CHOOSE_FOLDER_TITLE = 23,  // Répertoire d'installation
+    ERROR_TITLE = 24,  // Erreur
+    LICENCE_NOT_ACCEPTED = 25,  // Vous n'avez pas accepté la licence d'utilisation du logiciel
+    FINISH = 26,  // Terminer
+    OPEN_FOLDER = 27,  // Ouvrir le dossier
+    LOG_FAILURE_MARK = 28,  //   >>  Erreur
+    COPY_FAILED_BEFORE_NAME = 29,  // Le fichier '
+    COPY_FAILED_AFTER_NAME = 30,  // ' n'a pas pu être copié sur le disque dur.
+    COPY_FAILED_ADVICE = 31,  // Vérifier que le fichier n'est pas en lecture ou actuellem...
+    FOLDER_NOT_CREATED = 32,  // Cette erreur est retournée lorsque l'installeur ne parvie...
+    LOG_INSTALL_FOLDER = 33,  // Répertoire d'installation :
+    LOG_UPDATE = 34,  // Mise à jour du programme
+    LOG_FILES = 35,  // Création ou mise à jour de fichiers
+    UPDATE_FAILED = 36,  // Impossible de mettre à jour le programme
+    UPDATE_FAILED_ADVICE = 37,  // Vérifier que les fichiers du programme ne sont pas en ''l...
+    LOG_INSTALLED_FILES = 38,  // Fichiers installés sur l'ordinateur :
+    LOG_DISK_SPACE = 39,  // Espace occupé sur le disque dur : 
+    INSTALL_SUCCEEDED = 40,  // Installation réussie.
+    INSTALL_FAILED = 41,  // Echec de l'installation !!
+    SOME_FILES_FAILED = 42,  // Un ou plusieurs fichiers n'ont pas pu être installé
+    LOG_SETTINGS_UPDATED = 43,  // Paramètrage et/ou Mise à jour des anciens fichiers
+    NEW_VERSION_PAGE = 44,  // Pour télécharger une nouvelle version de mon logiciel, al...
+    UNINSTALL_SHORTCUT = 45,  // Désinstallation
+    INVALID_INSTALL_FOLDER = 46,  // Le dossier d'installation est invalide
+    CATALOGUE_END = 47,  // FIN
+};
+
 // The 47 texts of the chosen language: entry N is TN, entries 0 and 48 to
 // 100 stay empty.
 struct TextCatalogue {

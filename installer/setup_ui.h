@@ -5,6 +5,13 @@
 
 #include "installer/setup.h"
 
+// banner_window.cpp: "name - vversion"; window `number` framed as the
+// wizard and the result window are, with the banner as gadget `banner`.
+// nullptr when it cannot be opened, or (left open) when it cannot take
+// gadgets.
+std::string program_title();
+HWND open_banner_window(int number, int banner);
+
 // wizard.cpp: the visible wizard, nullptr when it cannot be opened
 HWND build_wizard_window();
 

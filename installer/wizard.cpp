@@ -9,40 +9,40 @@ namespace {
 constexpr int TITLE_FONT = 0;
 intptr_t title_font = 0;
 
-std::string window_title() { return setup.program_name + " - v" + setup.program_version; }
-
 void build_presentation_page() {
-    add_item(PAGES, -1, T(1));
-    create_button(LICENCE_BUTTON, 2, 3, 300, 20, T(2));
-    create_check_box(CONSENT_BOX, 3, 24, 300, 15, T(3));
-    create_frame(PROGRAM_FRAME, 2, 48, 300, 168, window_title());
+    add_item(PAGES, -1, T(INSTALLATION_TAB));
+    create_button(LICENCE_BUTTON, 2, 3, 300, 20, T(DESIGNER_LICENCE));
+    create_check_box(CONSENT_BOX, 3, 24, 300, 15, T(LICENCE_CONSENT));
+    create_frame(PROGRAM_FRAME, 2, 48, 300, 168, program_title());
     title_font = load_font(TITLE_FONT, "Tahoma", 10, FONT_BOLD);
     set_gadget_font(PROGRAM_FRAME, title_font);
     create_text(CUSTOM_TEXT, 8, 66, 288, 145, setup.custom_text);
-    create_button(QUIT_PAGE_1, 198, 220, 100, 22, T(4));
-    create_button(NEXT_PAGE_1, 90, 220, 100, 22, T(5));
+    create_button(QUIT_PAGE_1, 198, 220, 100, 22, T(QUIT));
+    create_button(NEXT_PAGE_1, 90, 220, 100, 22, T(NEXT));
 }
 
 void build_charter_page() {
-    add_item(PAGES, -1, T(7));
-    std::string charter = T(8) + "\n" + T(9) + "\n\n" + T(10) + "\n\n" + T(11);
-    int frame = static_cast<int>(create_frame(-1, 2, 3, 300, 200, "Charte de qualité :"));
+    add_item(PAGES, -1, T(CHARTER_TAB));
+    std::string charter = T(CHARTER_ONLY_INSTALL_FOLDER) + "\n" + T(CHARTER_INTEGRATION) + "\n\n" +
+                          T(CHARTER_CLEAN_INSTALLATION) + "\n\n" + T(CHARTER_APPRECIATION);
+    // Charte de qualité :
+    int frame = static_cast<int>(create_frame(-1, 2, 3, 300, 200, "Charte de qualit\xE9 :"));
     set_gadget_font(frame, title_font);
     create_text(-1, 8, 21, 288, 165, charter);
-    create_button(QUIT_PAGE_2, 198, 220, 100, 22, T(4));
-    create_button(NEXT_PAGE_2, 90, 220, 100, 22, T(5));
+    create_button(QUIT_PAGE_2, 198, 220, 100, 22, T(QUIT));
+    create_button(NEXT_PAGE_2, 90, 220, 100, 22, T(NEXT));
 }
 
 void build_use_page() {
-    add_item(PAGES, -1, T(12));
-    create_option(ALL_USERS_OPTION, 2, 3, 300, 15, T(13));
-    create_option(CURRENT_USER_OPTION, 2, 103, 300, 15, T(14));
+    add_item(PAGES, -1, T(USE_TAB));
+    create_option(ALL_USERS_OPTION, 2, 3, 300, 15, T(PERSONAL_COMPUTER));
+    create_option(CURRENT_USER_OPTION, 2, 103, 300, 15, T(SHARED_COMPUTER));
     // Windows 95, 98, Me and NT 4.0 have no per-user application data.
     if (windows_version() < 50) disable_gadget(CURRENT_USER_OPTION, 1);
-    create_text(ALL_USERS_TEXT, 2, 23, 300, 80, T(15));
-    create_text(CURRENT_USER_TEXT, 2, 123, 300, 80, T(16));
-    create_button(QUIT_PAGE_3, 198, 220, 100, 22, T(4));
-    create_button(NEXT_PAGE_3, 90, 220, 100, 22, T(5));
+    create_text(ALL_USERS_TEXT, 2, 23, 300, 80, T(ALL_USERS_EXPLANATION));
+    create_text(CURRENT_USER_TEXT, 2, 123, 300, 80, T(CURRENT_USER_EXPLANATION));
+    create_button(QUIT_PAGE_3, 198, 220, 100, 22, T(QUIT));
+    create_button(NEXT_PAGE_3, 90, 220, 100, 22, T(NEXT));
 }
 
 void propose_all_users_directory() {
@@ -56,9 +56,9 @@ void propose_all_users_directory() {
 std::string update_information_file() {
     std::string programs = special_folder(FOLDER_PROGRAMS);
     if (programs.empty()) return "";  // no Start menu, no earlier installation in it
-    std::string path = programs + "Tarvo\\" + setup.program_name + "\\" + T(19) + ".Txt";
+    std::string path = programs + "Tarvo\\" + setup.program_name + "\\" + T(UPDATE) + ".Txt";
     if (file_size(path) != -1) return path;
-    path = programs + "Utilitaires\\" + setup.program_name + "\\" + T(19) + ".txt";
+    path = programs + "Utilitaires\\" + setup.program_name + "\\" + T(UPDATE) + ".txt";
     if (file_size(path) != -1) return path;
     return "";
 }
@@ -100,24 +100,24 @@ std::string detect_previous_installation() {
 }
 
 void build_options_page() {
-    add_item(PAGES, -1, T(17));
-    create_frame(DIRECTORY_FRAME, 2, 3, 300, 40, T(18));
+    add_item(PAGES, -1, T(OPTIONS_TAB));
+    create_frame(DIRECTORY_FRAME, 2, 3, 300, 40, T(INSTALL_FOLDER_TITLE));
     create_button(BROWSE_BUTTON, 262, 17, 35, 22, "...");
     create_edit(DIRECTORY_FIELD, 8, 18, 250, 20, "");
     // A fixed text, not the system's program-files folder.
     setup.all_users_dir = "C:\\Program files\\" + setup.program_name;
     setup.current_user_dir = special_folder(FOLDER_APPDATA) + setup.program_name;
     std::string previous = detect_previous_installation();
-    create_frame(RUN_AFTER_FRAME, 2, 48, 300, 40, T(20));
+    create_frame(RUN_AFTER_FRAME, 2, 48, 300, 40, T(RUN_AFTER_INSTALLATION));
     create_check_box(RUN_AFTER_BOX, 8, 63, 290, 20, setup.run_after_program);
-    create_frame(SHORTCUT_FRAME, 2, 93, 300, 40, T(21));
-    create_check_box(DESKTOP_BOX, 8, 108, 290, 20, T(22));
+    create_frame(SHORTCUT_FRAME, 2, 93, 300, 40, T(SHORTCUT_TITLE));
+    create_check_box(DESKTOP_BOX, 8, 108, 290, 20, T(DESKTOP_SHORTCUT));
     // An update keeps the desktop shortcut only if the user kept it.
     if (previous.empty() ||
         file_size(special_folder(FOLDER_DESKTOP) + setup.shortcut1_name + ".lnk") != -1)
         set_state(DESKTOP_BOX, 1);
-    create_button(QUIT_PAGE_4, 198, 220, 100, 22, T(4));
-    create_button(INSTALL_BUTTON, 90, 220, 100, 22, T(6));
+    create_button(QUIT_PAGE_4, 198, 220, 100, 22, T(QUIT));
+    create_button(INSTALL_BUTTON, 90, 220, 100, 22, T(INSTALL));
 }
 
 // A current-user directory must lie inside the application-data folder.
@@ -133,20 +133,11 @@ void lock_directory(bool locked) {
 }  // namespace
 
 HWND build_wizard_window() {
-    if (!open_window(WIZARD_WINDOW, 0, 0, 310, 405, WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE,
-                     window_title()))
-        return nullptr;
-    HWND window = window_handle();
-    set_tool_window(window, 1);
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(window, SW_SHOW);
-    if (!set_gadget_parent(window)) {
+    HWND window = open_banner_window(WIZARD_WINDOW, BANNER);
+    if (!window) {
         close_window(WIZARD_WINDOW);
         return nullptr;
     }
-    create_button(BANNER, 0, 0, 310, 135, "", BUTTON_IMAGE | BUTTON_FLAT);
-    SendMessageA(gadget_handle(BANNER), BM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(image_handle(BANNER_IMAGE)));
     create_panel(PAGES, 0, 140, 310, 270);
     build_presentation_page();
     build_charter_page();
@@ -171,13 +162,13 @@ void on_current_user_option() {
 
 void on_browse_button() {
     if (setup.install_mode == MODE_ALL_USERS) {
-        std::string chosen = choose_folder(T(23), setup.all_users_dir);
+        std::string chosen = choose_folder(T(CHOOSE_FOLDER_TITLE), setup.all_users_dir);
         if (chosen.empty()) return;
         setup.all_users_dir = chosen;
         set_text(DIRECTORY_FIELD, chosen);
         return;
     }
-    std::string chosen = choose_folder(T(23), setup.current_user_dir);
+    std::string chosen = choose_folder(T(CHOOSE_FOLDER_TITLE), setup.current_user_dir);
     if (chosen.empty()) return;
     std::string appdata = special_folder(FOLDER_APPDATA);
     setup.current_user_dir = inside_appdata(chosen, appdata) ? chosen : appdata + setup.program_name;

@@ -14,6 +14,7 @@
 #include <deque>
 
 #include "runtime/gadget_internal.h"
+#include "runtime/window_internal.h"
 
 namespace {
 

@@ -85,12 +85,7 @@ intptr_t open_numbered(int number, const std::string& path, DWORD access, DWORD 
     }
     // Windows refuses to open a read-only file for writing; Wine lets its
     // superuser do it, so the refusal is made here for both.
-    if (access & GENERIC_WRITE) {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return 0;
-    }
+    if ((access & GENERIC_WRITE) && is_read_only_file(path)) return 0;
     HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
@@ -145,6 +140,12 @@ std::string full_path(const std::string& path) {
     return full;
 }
 
+bool is_read_only_file(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int create_directory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
 }
@@ -152,9 +153,7 @@ int create_directory(const std::string& path) {
 int copy_file(const std::string& source, const std::string& destination) {
     // Windows refuses to overwrite a read-only file; Wine lets its superuser
     // do it, so the refusal is made here for both.
-    DWORD attributes = GetFileAttributesA(destination.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (is_read_only_file(destination)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
@@ -227,6 +226,17 @@ std::string read_line() {
         if (scan.cr && peek_byte(*f) == '\n') ++f->next;
         return line;
     }
+}
+
+std::string read_all() {
+    std::string bytes;
+    FileEntry* f = current_file();
+    if (!f) return bytes;
+    file_seek(0);
+    char buffer[READ_BUFFER_SIZE];
+    DWORD got = 0;
+    while (ReadFile(f->handle, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
 }
 
 int end_of_file(int number) {

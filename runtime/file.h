@@ -22,6 +22,9 @@ constexpr int ENTRY_FOLDER = 2;
 // give -2 for an existing drive and -1 otherwise.
 int64_t file_size(const std::string& path);
 
+// True for an existing file (not a folder) with the read-only attribute.
+bool is_read_only_file(const std::string& path);
+
 int create_directory(const std::string& path);                   // one level; non-zero on success
 int copy_file(const std::string& source, const std::string& destination);  // overwrites; non-zero on success
 int delete_file(const std::string& path);                        // non-zero on success
@@ -41,6 +44,7 @@ void close_file(int number);
 
 // These act on the current file, the one most recently opened.
 std::string read_line();     // next line without its end (CR LF, LF, CR or NUL); "" at the end
+std::string read_all();      // every byte from the start; the position is then the end
 int end_of_file(int number); // -1 when no byte can be read at the file's position, else 0
 int write_text(const std::string& text);  // bytes written
 int write_line(const std::string& text);  // bytes written, CR LF included

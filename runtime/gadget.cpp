@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "runtime/control_styles.h"
 #include "runtime/gadget_internal.h"
 #include "runtime/numbered_table.h"
 
@@ -174,41 +175,41 @@ void close_gadget_list() {
 
 intptr_t create_button(int number, int x, int y, int width, int height, const std::string& text,
                        uint32_t flags) {
-    return create_gadget(number, BUTTON_KIND, "BUTTON", 0x50030000 | flags, 0,
+    return create_gadget(number, BUTTON_KIND, "BUTTON", BUTTON_STYLE | flags, 0,
                          {x, y, width, height}, text);
 }
 
 intptr_t create_check_box(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, CHECK_BOX_KIND, "BUTTON", 0x50030003, 0, {x, y, width, height}, text);
+    return create_gadget(number, CHECK_BOX_KIND, "BUTTON", CHECK_BOX_STYLE, 0, {x, y, width, height}, text);
 }
 
 // The first option after any other gadget starts a group (WS_GROUP); the
 // options that follow it join that group.
 intptr_t create_option(int number, int x, int y, int width, int height, const std::string& text) {
-    DWORD style = lib.option_group_open ? 0x50010009 : 0x50030009;
+    DWORD style = lib.option_group_open ? NEXT_OPTION_STYLE : FIRST_OPTION_STYLE;
     return create_gadget(number, OPTION_KIND, "BUTTON", style, 0, {x, y, width, height}, text);
 }
 
 intptr_t create_frame(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, FRAME_KIND, "BUTTON", 0x50020007, 0, {x, y, width, height}, text);
+    return create_gadget(number, FRAME_KIND, "BUTTON", FRAME_STYLE, 0, {x, y, width, height}, text);
 }
 
 intptr_t create_text(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, TEXT_KIND, "STATIC", 0x50020000, 0, {x, y, width, height}, text);
+    return create_gadget(number, TEXT_KIND, "STATIC", TEXT_STYLE, 0, {x, y, width, height}, text);
 }
 
 intptr_t create_edit(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, EDIT_KIND, "EDIT", 0x50030080, WS_EX_CLIENTEDGE,
+    return create_gadget(number, EDIT_KIND, "EDIT", EDIT_STYLE, WS_EX_CLIENTEDGE,
                          {x, y, width, height}, text);
 }
 
 intptr_t create_combo_box(int number, int x, int y, int width, int height) {
-    return create_gadget(number, COMBO_BOX_KIND, "COMBOBOX", 0x50A30203, WS_EX_CLIENTEDGE,
+    return create_gadget(number, COMBO_BOX_KIND, "COMBOBOX", COMBO_BOX_STYLE, WS_EX_CLIENTEDGE,
                          {x, y, width, height}, "");
 }
 
 intptr_t create_list_box(int number, int x, int y, int width, int height) {
-    return create_gadget(number, LIST_BOX_KIND, "LISTBOX", 0x50330141, WS_EX_CLIENTEDGE,
+    return create_gadget(number, LIST_BOX_KIND, "LISTBOX", LIST_BOX_STYLE, WS_EX_CLIENTEDGE,
                          {x, y, width, height}, "");
 }
 
@@ -219,7 +220,7 @@ intptr_t create_progress_bar(int number, int x, int y, int width, int height, in
     if (id < 0) return 0;
     GadgetRecord g;
     g.ops = &PROGRESS_BAR_KIND;
-    g.window = create_control(id, lib.parent, PROGRESS_CLASSA, 0x50000000 | flags, 0,
+    g.window = create_control(id, lib.parent, PROGRESS_CLASSA, PROGRESS_BAR_STYLE | flags, 0,
                               {x, y, width, height}, "");
     if (g.window) SendMessageA(g.window, PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
     return end_gadget(number, id, g);

@@ -1,6 +1,6 @@
-// Inside the window and gadget layer: the gadget records and per-kind
-// operation tables, and what the windows, events, gadgets, panels and views
-// files share.  Not for the programs.
+// Inside the gadget layer: the gadget records and per-kind operation
+// tables, and what the gadget, panel and view files share.  Not for the
+// programs.
 #pragma once
 
 #include <windows.h>
@@ -79,22 +79,3 @@ LRESULT call_base_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam)
 // panel.cpp and web_view.cpp: libraries loaded at run time.
 void release_panel_theme();
 void release_web_view_host();
-
-// events.cpp
-LRESULT CALLBACK program_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-void raise_event(int code, int gadget, int type);
-void reset_events();
-
-// window.cpp.  The accelerator commands of Tab and Shift+Tab.
-constexpr WORD COMMAND_TAB = 1212;
-constexpr WORD COMMAND_SHIFT_TAB = 1213;
-HACCEL window_accelerators(HWND window);  // nullptr for windows that are not the layer's
-
-// system.cpp
-void release_programs();
-
-// A function of a library loaded at run time, nullptr when it is missing.
-template <typename Function>
-Function library_function(HMODULE library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}

@@ -2,6 +2,7 @@
 // takes the bitmap's size.  The bitmap belongs to the caller (the image
 // table); the view only shows it.
 #include "runtime/gadget.h"
+#include "runtime/control_styles.h"
 #include "runtime/gadget_internal.h"
 
 namespace {
@@ -70,7 +71,7 @@ intptr_t create_image_view(int number, int x, int y, int width, int height, HBIT
     if (id < 0) return 0;
     GadgetRecord g;
     g.ops = &IMAGE_VIEW_KIND;
-    g.window = create_control(id, gadget_parent(), "STATIC", 0x50000100, extended_style,
+    g.window = create_control(id, gadget_parent(), "STATIC", IMAGE_VIEW_STYLE, extended_style,
                               {x, y, width, height}, "");
     if (g.window) {
         subclass_control(g.window, image_view_proc);

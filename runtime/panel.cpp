@@ -5,7 +5,10 @@
 #include <commctrl.h>
 
 #include "runtime/gadget.h"
+#include "runtime/control_styles.h"
 #include "runtime/gadget_internal.h"
+#include "runtime/loaded_library.h"
+#include "runtime/window_internal.h"
 #include "runtime/window.h"
 
 namespace {
@@ -208,7 +211,7 @@ void add_page(GadgetRecord& g, int position, const std::string& text) {
     HWND tab = g.window;
     int count = static_cast<int>(send(tab, TCM_GETITEMCOUNT));
     int at = (position < 0 || position > count) ? count : position;
-    HWND page = CreateWindowExA(0, "STATIC", "", 0x40000100, 0, 0, 0, 0, tab, nullptr,
+    HWND page = CreateWindowExA(0, "STATIC", "", PANEL_PAGE_STYLE, 0, 0, 0, 0, tab, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     if (!page) return;
     subclass_control(page, page_proc);
@@ -246,10 +249,10 @@ intptr_t create_panel(int number, int x, int y, int width, int height) {
     look_up_theme();
     GadgetRecord g;
     g.ops = &PANEL_KIND;
-    g.outer = create_control(id, gadget_parent(), "STATIC", 0x50000100, 0, {x, y, width, height}, "");
+    g.outer = create_control(id, gadget_parent(), "STATIC", PANEL_OUTER_STYLE, 0, {x, y, width, height}, "");
     if (g.outer) {
         subclass_control(g.outer, container_proc);
-        g.window = create_control(id, g.outer, WC_TABCONTROLA, 0x50030000, 0, {0, 0, width, height}, "");
+        g.window = create_control(id, g.outer, WC_TABCONTROLA, PANEL_TABS_STYLE, 0, {0, 0, width, height}, "");
         if (!g.window) DestroyWindow(g.outer);
     }
     intptr_t result = end_gadget(number, id, g);

@@ -1,12 +1,13 @@
 // Modal requesters: the message box and the folder chooser.  While one is
 // open, the program's own windows are disabled, so that no gadget of theirs
 // can raise an event underneath it.
+#include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
 
 #include <vector>
 
-#include "runtime/gadget_internal.h"
+#include "runtime/loaded_library.h"
 #include "runtime/window.h"
 
 namespace {

@@ -6,6 +6,7 @@ void init_runtime() {
 
 void release_runtime() {
     release_windows();
+    release_programs();
     close_settings();
     release_files();
     release_images();

@@ -3,19 +3,9 @@
 #include <limits>
 
 #include "runtime/settings.h"
+#include "runtime/text.h"
 
 namespace {
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Equal bytes, except that ASCII letters match whatever their case; accented
-// letters must match byte for byte.
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
 
 size_t line_end(std::string_view text, size_t at) {
     size_t lf = text.find('\n', at);
@@ -47,7 +37,7 @@ size_t find_settings_group(std::string_view text, std::string_view name) {
         if (close == std::string_view::npos) continue;
         close += line;
         if (close != line + name.size() + 1) continue;
-        if (same_name(text.substr(line + 1, name.size()), name)) return next_line(text, line);
+        if (same_ignoring_ascii_case(text.substr(line + 1, name.size()), name)) return next_line(text, line);
     }
     return NO_POSITION;
 }
@@ -66,7 +56,7 @@ size_t find_settings_key(std::string_view text, size_t group, std::string_view k
         equals += at;
         size_t key_end = equals;
         while (key_end > at && text[key_end - 1] == ' ') --key_end;
-        if (same_name(text.substr(at, key_end - at), key)) return equals + 1;
+        if (same_ignoring_ascii_case(text.substr(at, key_end - at), key)) return equals + 1;
     }
     return NO_POSITION;
 }

@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "runtime/gadget_internal.h"
 #include "runtime/text.h"
 #include "runtime/version_code.h"
 

@@ -13,5 +13,7 @@ intptr_t run_program(const std::string& file, const std::string& parameters,
                      const std::string& folder, int flags);
 std::string next_program_parameter();  // "" when none is left
 void delay(int milliseconds);
+// Closes the process handles run_program kept; called by release_runtime.
+void release_programs();
 // 10 Windows 95, 30 98, 40 ME, 5 NT 3.51, 20 NT 4.0, 50 2000, 60 XP, 100 anything else.
 int windows_version();

@@ -6,11 +6,19 @@
 
 namespace {
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool digit(char c) { return c >= '0' && c <= '9'; }
 bool blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool same_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    return true;
+}
 
 float text_to_float(const std::string& text) {
     // Only a plain decimal number is taken: no hexadecimal, "inf" or "nan"
@@ -81,7 +89,7 @@ std::string remove_string(const std::string& text, const std::string& part, int 
     auto same = [&](size_t at) {
         for (size_t k = 0; k < part.size(); ++k) {
             char a = text[at + k], b = part[k];
-            if (mode & REMOVE_IGNORE_CASE ? lower(a) != lower(b) : a != b) return false;
+            if (mode & REMOVE_IGNORE_CASE ? ascii_lower(a) != ascii_lower(b) : a != b) return false;
         }
         return true;
     };
@@ -104,8 +112,8 @@ void sort_array(std::vector<std::string>& array, int options, int first, int las
               [ignore_case](const std::string& a, const std::string& b) {
                   size_t n = std::min(a.size(), b.size());
                   for (size_t i = 0; i < n; ++i) {
-                      unsigned char x = ignore_case ? lower(a[i]) : a[i];
-                      unsigned char y = ignore_case ? lower(b[i]) : b[i];
+                      unsigned char x = ignore_case ? ascii_lower(a[i]) : a[i];
+                      unsigned char y = ignore_case ? ascii_lower(b[i]) : b[i];
                       if (x != y) return x < y;
                   }
                   return a.size() < b.size();

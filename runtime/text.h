@@ -2,7 +2,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+// c with an ASCII capital made small; every other byte, accented letters
+// included, as it is.
+char ascii_lower(char c);
+
+// Equal bytes, except that ASCII letters match whatever their case;
+// accented letters must match byte for byte.
+bool same_ignoring_ascii_case(std::string_view a, std::string_view b);
 
 // The decimal number at the start of text (blanks, sign, digits, fraction,
 // exponent), as single precision; 0 when there is none.

@@ -6,7 +6,9 @@
 #include <ole2.h>
 
 #include "runtime/gadget.h"
+#include "runtime/control_styles.h"
 #include "runtime/gadget_internal.h"
+#include "runtime/loaded_library.h"
 
 namespace {
 
@@ -116,7 +118,7 @@ intptr_t create_web_view(int number, int x, int y, int width, int height, const 
     GadgetRecord g;
     g.ops = &WEB_VIEW_KIND;
     if (host_ready())
-        g.window = create_control(id, gadget_parent(), "AtlAxWin", 0x50000000, 0, {x, y, width, height},
+        g.window = create_control(id, gadget_parent(), "AtlAxWin", WEB_VIEW_STYLE, 0, {x, y, width, height},
                                   "Shell.Explorer.1");
     if (g.window) g.browser = hosted_browser(g.window);
     if (g.window && !g.browser) {

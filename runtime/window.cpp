@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "runtime/gadget_internal.h"
+#include "runtime/window_internal.h"
 #include "runtime/numbered_table.h"
 
 namespace {
@@ -105,7 +106,6 @@ void release_windows() {
     lib.windows.for_each([&](int n, WindowRecord&) { numbers.push_back(n); });
     for (int n : numbers) close_window(n);
     UnregisterClassA(TEMPLATE_CLASS, program_instance());
-    release_programs();
     reset_events();
     lib = WindowLibrary{};
 }

@@ -10,7 +10,9 @@
 namespace {
 
 constexpr int UNINSTALL_WINDOW = 0;
-constexpr uint32_t CAPTION_CENTERED = 0xC00001;  // title bar, no system menu, screen-centred
+// A title bar without a system menu (no close box), centred on the screen.
+constexpr uint32_t CAPTION_CENTERED = WS_CAPTION | WINDOW_SCREEN_CENTERED;
+static_assert(CAPTION_CENTERED == 0xC00001);
 constexpr int NOTE_FILE = 1;
 
 // Line 2 of the record names the language; exactly "FR" is French.
@@ -37,21 +39,21 @@ bool build_uninstall_window(const std::string& title, bool update_mode) {
     }
     if (!set_gadget_parent(window)) return true;
     create_progress_bar(PROGRESS_BAR, 3, 3, 394, 14, 0, 100, 1);
-    create_button(UNINSTALL_BUTTON, 194, 20, 100, 25, U(3));
-    create_button(CANCEL_BUTTON, 297, 20, 100, 25, U(4));
+    create_button(UNINSTALL_BUTTON, 194, 20, 100, 25, U(UNINSTALL_ACTION));
+    create_button(CANCEL_BUTTON, 297, 20, 100, 25, U(CANCEL_ACTION));
     return true;
 }
 
 // After a full run: the note in the install directory, a folder window on
 // it, and the closing message.
 void finish_full_uninstall() {
-    if (create_file(NOTE_FILE, U(5))) {
-        write_text(U(6));
+    if (create_file(NOTE_FILE, U(CLOSING_NOTE_NAME))) {
+        write_text(U(CLOSING_NOTE));
         close_file(NOTE_FILE);
     }
     run_program("explorer.exe", current_folder(), "", 0);
     delay(750);
-    message_box(U(2), U(6), 0);
+    message_box(U(UNINSTALL_TITLE), U(CLOSING_NOTE), 0);
     close_window(UNINSTALL_WINDOW);
 }
 
@@ -61,7 +63,7 @@ void finish_full_uninstall() {
 void run_full_uninstall() {
     // Without its window nobody can confirm: nothing is removed, and the
     // program ends instead of waiting for events that never come.
-    if (!build_uninstall_window(U(2), false)) return;
+    if (!build_uninstall_window(U(UNINSTALL_TITLE), false)) return;
     for (;;) {
         int event = wait_event();
         if (event == EVENT_CLOSE_WINDOW) return;
@@ -87,7 +89,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         load_uninstall_text(record_is_french());
         bool update_mode = next_program_parameter() == "Update";
         if (update_mode) {
-            build_uninstall_window(U(1), true);
+            build_uninstall_window(U(UPDATE_TITLE), true);
             disable_gadget(UNINSTALL_BUTTON, 1);
             disable_gadget(CANCEL_BUTTON, 1);
             run_uninstall(true);

@@ -3,6 +3,7 @@
 #include "uninstaller/record.h"
 
 #include "runtime/line_split.h"
+#include "runtime/text.h"
 
 // Compared byte for byte and case-sensitively.
 const RecordHeader RECORD_HEADERS[] = {
@@ -69,19 +70,6 @@ std::vector<RecordEntry> record_entries(std::string_view bytes, bool update_mode
     return entries;
 }
 
-namespace {
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_ascii_name(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-    return i == a.size() && !b[i];
-}
-
-}  // namespace
-
 bool is_program_menu_path(const std::string& full) {
     std::string path = full;
     while (!path.empty() && path.back() == '\\') path.pop_back();
@@ -90,5 +78,5 @@ bool is_program_menu_path(const std::string& full) {
     std::string parent = path.substr(0, name_start);
     size_t parent_start = parent.rfind('\\');
     if (parent_start == std::string::npos) return false;
-    return same_ascii_name(parent.substr(parent_start + 1), "Tarvo");
+    return same_ignoring_ascii_case(std::string_view(parent).substr(parent_start + 1), "Tarvo");
 }

@@ -115,7 +115,7 @@ constexpr int64_t WALK_FAILED = -1;
 // linear in the size of the tree.
 int64_t remove_empty_tree(const std::string& folder, int level) {
     if (!examine_directory(level, folder, "*.*")) {
-        message_box(U(7), U(8), 0);
+        message_box(U(FOLDER_ERROR_TITLE), U(FOLDER_NOT_OPENED), 0);
         return WALK_FAILED;
     }
     int64_t total = 0;

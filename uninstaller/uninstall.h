@@ -6,6 +6,19 @@
 
 #include "uninstaller/record.h"
 
+// The uninstaller's texts by name; each keeps its slot number.  The French
+// text stands beside each.
+enum UninstallTextId : int {
+    UPDATE_TITLE = 1,  // Mise à jour
+    UNINSTALL_TITLE = 2,  // Désinstallation
+    UNINSTALL_ACTION = 3,  // Désinstaller
+    CANCEL_ACTION = 4,  // Annuler
+    CLOSING_NOTE_NAME = 5,  // Terminer la désinstallation.txt
+    CLOSING_NOTE = 6,  // vous pouvez suppimer ce Dossier si vous ne souhaitez pas ...
+    FOLDER_ERROR_TITLE = 7,  // Erreur
+    FOLDER_NOT_OPENED = 8,  // Cette Erreur est retournée lorsque le désinstalleur ne pa...
+};
+
 // The eight texts of the chosen language in slots 1 to 8.
 struct UninstallText {
     std::string slots[21];

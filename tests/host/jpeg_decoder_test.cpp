@@ -6,13 +6,8 @@
 #include <vector>
 
 #include "runtime/image_decoder.h"
+#include "tests/data/pictures.h"
 
-extern const unsigned char test_blocks_jpg[];
-extern const size_t test_blocks_jpg_size;
-extern const unsigned char test_wide301_jpg[];
-extern const size_t test_wide301_jpg_size;
-extern const unsigned char test_gray_jpg[];
-extern const size_t test_gray_jpg_size;
 
 namespace {
 

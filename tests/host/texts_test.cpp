@@ -136,7 +136,7 @@ const char* const ENGLISH_UNINSTALL_TEXTS[] = {
 void expect_catalogue(const std::string& language, const char* const* texts) {
     catalogue = TextCatalogue{};
     load_catalogue(language);
-    EXPECT_EQ(T(0), "");
+    EXPECT_EQ(catalogue.entries[0], "");
     for (int n = 1; n <= 47; ++n) EXPECT_EQ(T(n), cp1252(texts[n - 1])) << language << " T" << n;
     for (int n = 48; n <= 100; ++n) EXPECT_EQ(T(n), "") << n;
 }
@@ -146,8 +146,8 @@ TEST(Texts, CataloguesHoldTheirWindows1252Bytes) {
     expect_catalogue("EN", ENGLISH_CATALOGUE);
     expect_catalogue("", ENGLISH_CATALOGUE);  // anything but "FR" is English
     load_catalogue("FR");
-    EXPECT_EQ(T(19), "Mise \xE0 jour");
-    EXPECT_EQ(T(39), "Espace occup\xE9 sur le disque dur : ");
+    EXPECT_EQ(T(UPDATE), "Mise \xE0 jour");
+    EXPECT_EQ(T(LOG_DISK_SPACE), "Espace occup\xE9 sur le disque dur : ");
 }
 
 TEST(Texts, UninstallerTextsHoldTheirWindows1252Bytes) {
@@ -155,11 +155,11 @@ TEST(Texts, UninstallerTextsHoldTheirWindows1252Bytes) {
         uninstall_text = UninstallText{};
         load_uninstall_text(french);
         const char* const* texts = french ? FRENCH_UNINSTALL_TEXTS : ENGLISH_UNINSTALL_TEXTS;
-        EXPECT_EQ(U(0), "");
+        EXPECT_EQ(uninstall_text.slots[0], "");
         for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(U(slot), cp1252(texts[slot - 1])) << french << " " << slot;
         for (int slot = 9; slot <= 20; ++slot) EXPECT_EQ(U(slot), "") << slot;
     }
-    EXPECT_EQ(U(5), "Finish uninstall.txt");
+    EXPECT_EQ(U(CLOSING_NOTE_NAME), "Finish uninstall.txt");
 }
 
 TEST(Texts, RecordHeadersAndSettingsNamesAreWindows1252) {

@@ -1,0 +1,22 @@
+// The frame the wizard and the result window share.
+#include "installer/setup_ui.h"
+#include "runtime/runtime.h"
+
+std::string program_title() { return setup.program_name + " - v" + setup.program_version; }
+
+// 310 x 405 inside, centred on the screen, a tool window above the others,
+// titled "name - vversion", with the banner picture as a flat button across
+// its top.  The window is shown before its gadgets are made.
+HWND open_banner_window(int number, int banner) {
+    if (!open_window(number, 0, 0, 310, 405, WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE, program_title()))
+        return nullptr;
+    HWND window = window_handle();
+    set_tool_window(window, 1);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(window, SW_SHOW);
+    if (!set_gadget_parent(window)) return nullptr;
+    create_button(banner, 0, 0, 310, 135, "", BUTTON_IMAGE | BUTTON_FLAT);
+    SendMessageA(gadget_handle(banner), BM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(image_handle(BANNER_IMAGE)));
+    return window;
+}
