@@ -6,35 +6,29 @@
 //
 //   demo.exe <distribution folder> <picture folder> [FR|EN]
 //
-// The windows are driven by control id with the end-to-end tests' driver.
-// Texts of the kit are Windows-1252; they are printed as UTF-8.
+// The windows are driven by control id with the driver library, as the
+// end-to-end tests drive them.  Texts of the kit are Windows-1252; they are
+// printed as UTF-8.
 #include <windows.h>
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <io.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "driver/sample.h"
 #include "examples/demo/capture.h"
-#include "tests/e2e/kit.h"
+#include "runtime/path_text.h"
+#include "uninstaller/uninstall.h"
 
 namespace {
 
 constexpr DWORD LIMIT = 30000;
-const char* const PROGRAM_NAME = "Carnet de notes";
-const char* const PROGRAM_TITLE = "Carnet de notes - v1.0";
-const char* const HELP_NAME = "Aide de Carnet";
-const char* const CARNET_CLASS = "CarnetWindow";
-const char* const PLACE_KEY = "Software\\Tarvo Exemple\\Carnet";
-const char* const PARENT_KEY = "Software\\Tarvo Exemple";
 const char* const LATER_LINE = "- et le journal\r\n";
 const char* const NOTE = "Liste du march\xE9 :\r\n- pain, caf\xE9, cr\xE8me fra\xEE" "che\r\n- rappeler \xC9lodie \xE0 18 h\r\n";
-constexpr int NOTES_EDIT = 1;
 
 // The texts that depend on the language the installer ran in.
 struct LanguageTexts {
@@ -54,6 +48,7 @@ struct DemoState {
     const LanguageTexts* texts = &FRENCH;
     std::string install_dir;
     int pictures_taken = 0;
+    int driver_failures = 0;
     Program open_carnet;  // Carnet, left open for the uninstaller to close
 };
 
@@ -82,30 +77,19 @@ bool fail(const std::string& what) {
     return false;
 }
 
-// The driver reports what it could not do as test failures: print them
-// as they come, in UTF-8.
-class FailurePrinter : public ::testing::EmptyTestEventListener {
-    void OnTestPartResult(const ::testing::TestPartResult& result) override {
-        if (result.failed())
-            say(std::string("demo: ") + (result.file_name() ? result.file_name() : "") + ":" +
-                std::to_string(result.line_number()) + ": " + result.message());
-    }
-};
+// What the driver could not do, printed on stderr as it comes, in UTF-8.
+void print_driver_failure(const char* file, int line, const std::string& message) {
+    ++demo.driver_failures;
+    std::string text = "demo: " + std::string(file) + ":" + std::to_string(line) + ": " + utf8(message) + "\n";
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
 
-bool driver_failed() { return ::testing::Test::HasFailure(); }
+bool driver_failed() { return demo.driver_failures > 0; }
 
 // A file's text with its line ends taken off, one printed line per line.
 void say_lines(const std::string& indent, const std::string& bytes) {
-    std::string line;
-    for (size_t i = 0; i <= bytes.size(); ++i) {
-        if (i == bytes.size() || bytes[i] == '\n') {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (i < bytes.size() || !line.empty()) say(indent + line);
-            line.clear();
-        } else {
-            line += bytes[i];
-        }
-    }
+    for (const std::string& line : split_lines(bytes)) say(indent + line);
 }
 
 // ---- Pictures ----
@@ -126,45 +110,16 @@ bool picture(HWND window, const std::string& name, const std::string& what) {
 
 // ---- Files and folders ----
 
-struct TreeEntry {
-    std::string path;  // relative, folders end with "\"
-    long long size;
-};
-
-void list_tree(const std::string& folder, const std::string& relative, std::vector<TreeEntry>* entries) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + relative + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            entries->push_back({relative + name + "\\", -2});
-            list_tree(folder, relative + name + "\\", entries);
-        } else {
-            entries->push_back({relative + name, (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-}
-
-std::vector<TreeEntry> tree(const std::string& folder) {
-    std::vector<TreeEntry> entries;
-    list_tree(folder, "", &entries);
-    std::sort(entries.begin(), entries.end(), [](const TreeEntry& a, const TreeEntry& b) { return a.path < b.path; });
-    return entries;
-}
-
 void say_tree(const std::string& folder) {
-    for (const TreeEntry& entry : tree(folder)) {
+    for (const TreeEntry& entry : list_tree(folder)) {
         char size[32] = "";
-        if (entry.size >= 0) std::snprintf(size, sizeof size, "%10lld  ", entry.size);
+        if (!entry.is_folder()) std::snprintf(size, sizeof size, "%10lld  ", entry.size);
         else std::snprintf(size, sizeof size, "%10s  ", "folder");
         say(std::string("    ") + size + entry.path);
     }
 }
 
-std::string start_menu() { return start_menu_folder(PROGRAM_NAME); }
+std::string start_menu() { return start_menu_folder(SAMPLE_NAME); }
 std::string desktop() { return shell_folder(CSIDL_DESKTOPDIRECTORY); }
 std::string author_folder() { return shell_folder(CSIDL_PROGRAMS) + "Tarvo\\"; }
 
@@ -175,14 +130,14 @@ std::string author_folder() { return shell_folder(CSIDL_PROGRAMS) + "Tarvo\\"; }
 // or a whole installation when that run was stopped) goes first, so that
 // this run is a fresh installation.
 void clear_earlier_run() {
-    std::string proposed = "C:\\Program files\\" + std::string(PROGRAM_NAME) + "\\";
-    bool found = exists(proposed) || exists(start_menu()) || user_key_exists(PLACE_KEY);
+    std::string proposed = "C:\\Program files\\" + std::string(SAMPLE_NAME) + "\\";
+    bool found = exists(proposed) || exists(start_menu()) || user_key_exists(CARNET_PLACE_KEY);
     if (!found) return;
     say("Clearing what an earlier demo run left in the Wine prefix (" + proposed + ").");
     remove_tree(proposed);
-    remove_shell_traces(PROGRAM_NAME, {PROGRAM_NAME, HELP_NAME});
-    RegDeleteKeyA(HKEY_CURRENT_USER, PLACE_KEY);
-    RegDeleteKeyA(HKEY_CURRENT_USER, PARENT_KEY);
+    remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
+    RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
+    RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
 }
 
 // ---- The installation ----
@@ -199,7 +154,7 @@ bool splash_and_language(const Program& setup) {
     HWND language = wait_built_window(setup, "Langue / Language", "ComboBox");
     if (!language) return false;
     int list = GetDlgCtrlID(find_by_class(language, "ComboBox"));
-    if (demo.english && !select_combo_item(language, list, 1)) return false;
+    if (demo.english && !select_combo_item(language, list, ENGLISH_ENTRY)) return false;
     if (!picture(language, "language", demo.english ? "English chosen" : "Francais chosen")) return false;
     return click_control(language, GetDlgCtrlID(find_by_class(language, "Button", "OK"))) && !driver_failed();
 }
@@ -207,22 +162,18 @@ bool splash_and_language(const Program& setup) {
 // "Suivant" ("Next") before the licence box is ticked is refused with a message;
 // that answer also proves the wizard's event loop is running.
 bool consent_refused(const Program& setup, HWND wizard) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        post_click(wizard, 13);
-        if (!wait_until([&] { return find_message_box(setup.id()) != nullptr; }, 300)) continue;
-        MessageBoxSeen seen = wait_message_box(setup, LIMIT);
-        say("   \"" + control_text(wizard, 13) + "\" without the licence box ticked: \"" + seen.title + "\" - \"" +
-            seen.text + "\"");
-        if (!picture(seen.box, "consent-refused", "the message for an unticked licence box")) return false;
-        answer_message_box(setup, LIMIT);
-        return wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT) && !driver_failed();
-    }
-    return fail("the wizard never answered \"Suivant\"");
+    MessageBoxSeen seen = wait_consent_refusal(setup, wizard);
+    if (!seen.box) return fail("the wizard never answered \"Suivant\"");
+    say("   \"" + control_text(wizard, NEXT_PAGE_1) + "\" without the licence box ticked: \"" + seen.title +
+        "\" - \"" + seen.text + "\"");
+    if (!picture(seen.box, "consent-refused", "the message for an unticked licence box")) return false;
+    answer_message_box(setup, LIMIT);
+    return wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT) && !driver_failed();
 }
 
 bool licence_window(const Program& setup, HWND wizard) {
     say("   The licence button opens the designer and licence window (the two pages of Licence\\).");
-    if (!click_control(wizard, 1)) return false;
+    if (!click_control(wizard, LICENCE_BUTTON)) return false;
     HWND licence = wait_built_window(setup, "Concepteur et licence", "SysTabControl32");
     if (!licence || !picture(licence, "licence", "\"Concepteur et licence\": Concepteur.htm and Licence.htm"))
         return false;
@@ -234,7 +185,7 @@ bool licence_window(const Program& setup, HWND wizard) {
 
 bool show_page(HWND wizard, int next_button, int page, const std::string& name, const std::string& what) {
     if (!click_control(wizard, next_button)) return false;
-    if (!wait_until([&] { return selected_tab(wizard, 20) == page; }, LIMIT))
+    if (!wait_until([&] { return selected_tab(wizard, PAGES) == page; }, LIMIT))
         return fail("page " + std::to_string(page + 1) + " did not show");
     say("   Page " + std::to_string(page + 1) + ": " + what);
     return picture(wizard, name, what);
@@ -243,57 +194,42 @@ bool show_page(HWND wizard, int next_button, int page, const std::string& name, 
 bool wizard_pages(const Program& setup, HWND wizard) {
     say("3. The wizard, page 1: the presentation text of setup.ini and the licence consent.");
     if (!consent_refused(setup, wizard) || !licence_window(setup, wizard)) return false;
-    if (!click_control(wizard, 19) || check_state(wizard, 19) != 1) return fail("the licence box did not tick");
+    if (!click_control(wizard, CONSENT_BOX) || check_state(wizard, CONSENT_BOX) != BST_CHECKED)
+        return fail("the licence box did not tick");
     if (!picture(wizard, "page1-consent", "page 1, licence accepted")) return false;
-    if (!show_page(wizard, 13, 1, "page2-charter", "the charter of a clean installation")) return false;
-    if (!show_page(wizard, 15, 2, "page3-use", "for all users or for the current user")) return false;
-    if (!show_page(wizard, 14, 3, "page4-options", "install folder, run after installation, desktop shortcut"))
+    if (!show_page(wizard, NEXT_PAGE_1, CHARTER_PAGE, "page2-charter", "the charter of a clean installation"))
         return false;
-    demo.install_dir = control_text(wizard, 21);
+    if (!show_page(wizard, NEXT_PAGE_2, USE_PAGE, "page3-use", "for all users or for the current user")) return false;
+    if (!show_page(wizard, NEXT_PAGE_3, OPTIONS_PAGE, "page4-options",
+                   "install folder, run after installation, desktop shortcut"))
+        return false;
+    demo.install_dir = control_text(wizard, DIRECTORY_FIELD);
     if (demo.install_dir.empty()) return fail("no install folder proposed");
-    if (demo.install_dir.back() != '\\') demo.install_dir += '\\';
-    say("   Proposed folder: " + demo.install_dir + "; \"" + control_text(wizard, 27) + ": " +
-        control_text(wizard, 6) + "\" " +
-        (check_state(wizard, 6) == 1 ? "ticked" : "unticked") + "; \"" + control_text(wizard, 12) + "\" " +
-        (check_state(wizard, 12) == 1 ? "ticked" : "unticked") + ".");
+    demo.install_dir = with_backslash(demo.install_dir);
+    say("   Proposed folder: " + demo.install_dir + "; \"" + control_text(wizard, RUN_AFTER_FRAME) + ": " +
+        control_text(wizard, RUN_AFTER_BOX) + "\" " +
+        (check_state(wizard, RUN_AFTER_BOX) == BST_CHECKED ? "ticked" : "unticked") + "; \"" +
+        control_text(wizard, DESKTOP_BOX) + "\" " +
+        (check_state(wizard, DESKTOP_BOX) == BST_CHECKED ? "ticked" : "unticked") + ".");
     return !driver_failed();
 }
 
-// The result window once "Terminer" is enabled and the record completed
-// (its last line is the Start-menu folder).
-HWND wait_result(const Program& setup) {
-    HWND result = wait_result_finished(setup, PROGRAM_TITLE, LIMIT);
-    if (!result) {
-        fail("no result window; the installer shows:\n" + describe_windows(setup));
-        return nullptr;
-    }
-    std::string menu = start_menu();
-    auto complete = [&] {
-        std::string record = read_bytes(demo.install_dir + "Uninstall.dat");
-        return record.size() >= menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
-    };
-    if (!wait_until(complete, LIMIT)) {
-        fail("Uninstall.dat was not completed");
-        return nullptr;
-    }
-    return result;
-}
-
 bool installation(const Program& setup, HWND wizard) {
-    say("4. \"" + control_text(wizard, 4) + "\": the installation runs.");
-    if (!click_control(wizard, 4)) return false;
-    HWND result = wait_result(setup);
+    say("4. \"" + control_text(wizard, INSTALL_BUTTON) + "\": the installation runs.");
+    if (!click_control(wizard, INSTALL_BUTTON)) return false;
+    HWND result = wait_installed(setup, sample_ini(), demo.install_dir, LIMIT);
     if (!result || !picture(result, "result", "the result page with the log")) return false;
     say("   The log:");
-    for (const std::string& line : list_lines(result, 10)) say("   | " + line);
-    say("5. \"" + control_text(result, 16) + "\": Setup ends and starts Carnet.exe (\"Lancer apr\xE8s installation\").");
-    return click_control(result, 16) && !driver_failed();
+    for (const std::string& line : list_lines(result, LOG_LIST)) say("   | " + line);
+    say("5. \"" + control_text(result, FINISH_BUTTON) +
+        "\": Setup ends and starts Carnet.exe (\"Lancer apr\xE8s installation\").");
+    return click_control(result, FINISH_BUTTON) && !driver_failed();
 }
 
 bool install(Program& setup) {
     if (!splash_and_language(setup)) return false;
-    HWND wizard = wait_window(setup, PROGRAM_TITLE, "", LIMIT);
-    if (!wizard || !wait_control(wizard, 4, LIMIT)) return false;
+    HWND wizard = wait_window(setup, sample_ini().title(), "", LIMIT);
+    if (!wizard || !wait_control(wizard, INSTALL_BUTTON, LIMIT)) return false;
     if (!wizard_pages(setup, wizard) || !installation(setup, wizard)) return false;
     if (wait_program_end(setup, LIMIT) < 0) return fail("Setup.exe did not end after \"Terminer\"");
     return true;
@@ -301,35 +237,25 @@ bool install(Program& setup) {
 
 // ---- Carnet ----
 
-// Carnet as Setup started it, as a program the demo holds (and ends, if
-// something goes wrong).
-Program carnet_program(HWND window) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
-    return process ? Program(process, id) : Program();
-}
-
+// Carnet as Setup started it, held by the demo (and ended, if something goes
+// wrong).
 bool use_carnet() {
-    HWND window = nullptr;
-    if (!wait_until([&] { return (window = FindWindowA(CARNET_CLASS, PROGRAM_NAME)) && IsWindowVisible(window); },
-                    LIMIT))
-        return fail("Carnet's window \"Carnet de notes\" did not show");
-    Program carnet = carnet_program(window);
-    if (!carnet.started()) return fail("cannot reach Carnet's process");
+    auto [carnet, window] = wait_carnet(LIMIT);
+    if (!carnet.started()) return fail("Carnet's window \"Carnet de notes\" did not show");
     // The folder window that Setup opened on the Start-menu folder bears the
     // program's name too: the uninstaller's "[Programme]" entry would close
     // it instead of Carnet.  Explorer opens it on its own time.
-    close_folder_window(PROGRAM_NAME, LIMIT);
+    close_folder_window(SAMPLE_NAME, LIMIT);
     say("6. Carnet runs from " + demo.install_dir + "; the demo types a note into it:");
     say_lines("   > ", NOTE);
-    if (!type_text(window, NOTES_EDIT, NOTE) || !picture(window, "carnet", "Carnet with the note")) return false;
+    if (!type_text(window, CARNET_NOTES_EDIT, NOTE) || !picture(window, "carnet", "Carnet with the note"))
+        return false;
     say("   Carnet is asked to close (WM_CLOSE, as the uninstaller's \"[Programme]\" entry does); it saves.");
     request_close(window);
     if (wait_program_end(carnet, LIMIT) < 0) return fail("Carnet did not close");
     if (read_bytes(demo.install_dir + "Carnet.txt") != NOTE) return fail("Carnet.txt does not hold the note");
-    if (!user_key_exists(PLACE_KEY)) return fail("Carnet did not remember its place in the registry");
-    say("   Carnet.txt now holds the note, and HKEY_CURRENT_USER\\" + std::string(PLACE_KEY) +
+    if (!user_key_exists(CARNET_PLACE_KEY)) return fail("Carnet did not remember its place in the registry");
+    say("   Carnet.txt now holds the note, and HKEY_CURRENT_USER\\" + std::string(CARNET_PLACE_KEY) +
         " the window's place.");
     return true;
 }
@@ -337,15 +263,15 @@ bool use_carnet() {
 // Started again from its Start-menu shortcut, Carnet shows the note; it is
 // left open, with a line added, for the uninstaller to close.
 bool reopen_carnet() {
-    ShortcutValues link = read_shortcut(start_menu() + PROGRAM_NAME + ".lnk");
+    ShortcutValues link = read_shortcut(start_menu() + SAMPLE_NAME + ".lnk");
     if (!link.read) return false;
     say("   Carnet started again from its Start-menu shortcut; it shows the saved note.");
     demo.open_carnet = start_program(link.target, link.working_folder, "");
-    HWND window = wait_window(demo.open_carnet, PROGRAM_NAME, CARNET_CLASS, LIMIT);
+    HWND window = wait_window(demo.open_carnet, SAMPLE_NAME, CARNET_CLASS, LIMIT);
     if (!window) return false;
-    if (control_text(window, NOTES_EDIT) != NOTE) return fail("Carnet does not show the saved note");
+    if (control_text(window, CARNET_NOTES_EDIT) != NOTE) return fail("Carnet does not show the saved note");
     std::string more = std::string(NOTE) + LATER_LINE;
-    if (!type_text(window, NOTES_EDIT, more)) return false;
+    if (!type_text(window, CARNET_NOTES_EDIT, more)) return false;
     say("   The demo adds a line and leaves Carnet open:");
     say_lines("   > ", LATER_LINE);
     return picture(window, "carnet-again", "Carnet started again, left open") && !driver_failed();
@@ -371,9 +297,9 @@ bool show_installation() {
     say("   Uninstall.dat, the template completed by Setup.exe:");
     say_lines("    | ", read_bytes(demo.install_dir + "Uninstall.dat"));
     say("   Shortcuts, read back through the shell's link interface:");
-    for (const std::string& name : {std::string(PROGRAM_NAME), std::string(HELP_NAME)})
+    for (const std::string& name : {std::string(SAMPLE_NAME), std::string(SAMPLE_HELP_NAME)})
         say_shortcut(desktop() + name + ".lnk");
-    for (const std::string& name : {std::string(PROGRAM_NAME), std::string(HELP_NAME)})
+    for (const std::string& name : {std::string(SAMPLE_NAME), std::string(SAMPLE_HELP_NAME)})
         say_shortcut(start_menu() + name + ".lnk");
     say_shortcut(start_menu() + demo.texts->uninstall_link);
     say("   The update-information file " + start_menu() + demo.texts->update_file + ":");
@@ -393,19 +319,20 @@ bool uninstall() {
     // window named after the program may come before Carnet's.
     close_folder_windows();
     wait_until([] {
-        HWND first = FindWindowA(nullptr, PROGRAM_NAME);
+        HWND first = FindWindowA(nullptr, SAMPLE_NAME);
         return first && window_class(first) == CARNET_CLASS;
     }, LIMIT);
     say("");
     say("8. The uninstaller, started as its Start-menu shortcut starts it: " + values.target);
     Program uninstaller = start_program(values.target, values.working_folder, "");
     HWND window = wait_window(uninstaller, demo.texts->uninstall_title, "", LIMIT);
-    if (!window || !wait_control(window, 2, LIMIT)) return false;
+    if (!window || !wait_control(window, CANCEL_BUTTON, LIMIT)) return false;
     if (!picture(window, "uninstall", "the uninstaller's window")) return false;
-    say("   \"" + control_text(window, 1) + "\" pressed.  The record's \"[Programme]\" entry asks the open Carnet to");
+    say("   \"" + control_text(window, UNINSTALL_BUTTON) +
+        "\" pressed.  The record's \"[Programme]\" entry asks the open Carnet to");
     say("   close (it saves), \"[Lancer]\" runs \"Carnet.exe /attendre\", which waits until Carnet has ended,");
     say("   then \"[Registre]\" deletes the keys and \"[Fichiers]\" the installed files and shortcuts.");
-    if (!click_control(window, 1)) return false;
+    if (!click_control(window, UNINSTALL_BUTTON)) return false;
     MessageBoxSeen seen = wait_message_box(uninstaller, LIMIT);
     if (!seen.box) return false;
     say("   Its closing message: \"" + seen.text + "\"");
@@ -428,7 +355,7 @@ std::string kept_because(const std::string& name) {
 bool show_what_stayed() {
     say("9. What stayed in " + demo.install_dir + ":");
     bool expected = true;
-    for (const TreeEntry& entry : tree(demo.install_dir)) {
+    for (const TreeEntry& entry : list_tree(demo.install_dir)) {
         std::string why = kept_because(entry.path);
         say("    " + entry.path + "  - " + why);
         if (why == "NOT EXPECTED") expected = false;
@@ -436,31 +363,26 @@ bool show_what_stayed() {
     if (!expected) return fail("the uninstaller left files it should have removed");
     if (read_bytes(demo.install_dir + "Carnet.txt") != std::string(NOTE) + LATER_LINE)
         return fail("the notes, with the line added last, were not kept");
-    bool shortcuts_gone = !exists(desktop() + PROGRAM_NAME + ".lnk") && !exists(desktop() + HELP_NAME + ".lnk");
+    bool shortcuts_gone =
+        !exists(desktop() + SAMPLE_NAME + ".lnk") && !exists(desktop() + SAMPLE_HELP_NAME + ".lnk");
     say(std::string("   Desktop shortcuts: ") + (shortcuts_gone ? "removed." : "STILL THERE."));
     say("   Start-menu folder " + start_menu() + ": " + (exists(start_menu()) ? "STILL THERE." : "removed."));
     say("   Author's folder " + author_folder() + ": " +
         (exists(author_folder()) ? "kept (other programs' files are in it)." : "removed (only the web link was left)."));
-    bool keys_gone = !user_key_exists(PLACE_KEY) && !user_key_exists(PARENT_KEY);
-    say("   Registry key HKEY_CURRENT_USER\\" + std::string(PARENT_KEY) + ": " +
+    bool keys_gone = !user_key_exists(CARNET_PLACE_KEY) && !user_key_exists(CARNET_PARENT_KEY);
+    say("   Registry key HKEY_CURRENT_USER\\" + std::string(CARNET_PARENT_KEY) + ": " +
         (keys_gone ? "removed (\"[Registre]\")." : "STILL THERE."));
     if (!shortcuts_gone || exists(start_menu()) || !keys_gone) return fail("the uninstallation left traces");
     return true;
-}
-
-std::string with_backslash(std::string folder) {
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
-    ::testing::TestEventListeners& listeners = ::testing::UnitTest::GetInstance()->listeners();
-    delete listeners.Release(listeners.default_result_printer());
-    listeners.Append(new FailurePrinter);
+    set_failure_handler(print_driver_failure);
     if (argc < 3) {
         say("usage: demo.exe <distribution folder> <picture folder> [FR|EN]");
         return 2;
@@ -472,7 +394,7 @@ int main(int argc, char** argv) {
     CreateDirectoryA(demo.pictures.c_str(), nullptr);
 
     clear_earlier_run();
-    say("Installing \"" + std::string(PROGRAM_NAME) + "\" from " + demo.distribution + "Setup.exe");
+    say("Installing \"" + std::string(SAMPLE_NAME) + "\" from " + demo.distribution + "Setup.exe");
     Program setup = start_program(demo.distribution + "Setup.exe", demo.distribution, "");
     bool done = setup.started() && install(setup) && use_carnet() && reopen_carnet() && show_installation() &&
                 uninstall() && show_what_stayed();

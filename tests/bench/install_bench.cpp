@@ -10,8 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/e2e/driver.h"
-#include "tests/e2e/kit.h"
+#include "driver/kit.h"
+#include "runtime/path_text.h"
+#include "uninstaller/uninstall.h"
 
 namespace {
 
@@ -35,56 +36,32 @@ void make_tree(const std::string& dist, int files) {
     }
 }
 
-void copy_tree(const std::string& from, const std::string& to) {
-    CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((from + "*.*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            copy_tree(from + name + "\\", to + name + "\\");
-        else
-            CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
-}
-
+// The bare DeleteFileA loop: a folder's files go before the folder.
 void delete_tree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            delete_tree(folder + name + "\\");
+    std::vector<TreeEntry> entries = list_tree(folder);
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (entry->is_folder())
+            RemoveDirectoryA((folder + entry->path).c_str());
         else
-            DeleteFileA((folder + name).c_str());
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
+            DeleteFileA((folder + entry->path).c_str());
+    }
     RemoveDirectoryA(folder.c_str());
 }
 
 // From "Installer" to the completed record, in ms; -1 on failure.
-double install(const Distribution& dist, const SetupIni& ini, const std::string& dir) {
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+double install(const Distribution& dist, const std::string& dir) {
+    const SetupIni& ini = dist.ini();
+    auto [setup, wizard] = dist.start_wizard();
     if (!wizard) return -1;
-    click_control(wizard, 19);
-    click_tab(wizard, 20, 3);
-    type_text(wizard, 21, dir);
+    click_control(wizard, CONSENT_BOX);
+    click_tab(wizard, PAGES, OPTIONS_PAGE);
+    type_text(wizard, DIRECTORY_FIELD, dir);
     double start = now_ms();
-    post_click(wizard, 4);
-    std::string menu = start_menu_folder(ini.name);
-    bool done = wait_until([&] {
-        std::string record = read_bytes(dir + "Uninstall.dat");
-        return record.size() > menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
-    }, LIMIT);
+    post_click(wizard, INSTALL_BUTTON);
+    bool done = wait_until([&] { return record_complete(dir, ini.name); }, LIMIT);
     double spent = now_ms() - start;
-    HWND result = find_window(setup.id(), ini.name + " - v" + ini.version, "");
-    if (result) click_control(result, 16);
+    HWND result = find_window(setup.id(), ini.title(), "");
+    if (result) click_control(result, FINISH_BUTTON);
     wait_program_end(setup, LIMIT);
     return done ? spent : -1;
 }
@@ -93,9 +70,9 @@ double install(const Distribution& dist, const SetupIni& ini, const std::string&
 double uninstall(const std::string& dir) {
     Program uninstaller = start_program(dir + "Uninstall.exe", dir, "");
     HWND window = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
-    if (!window || !wait_control(window, 2, LIMIT)) return -1;
+    if (!window || !wait_control(window, CANCEL_BUTTON, LIMIT)) return -1;
     double start = now_ms();
-    post_click(window, 1);
+    post_click(window, UNINSTALL_BUTTON);
     bool done = wait_until([&] { return exists(dir + "Terminer la d\xE9sinstallation.txt"); }, LIMIT);
     double spent = now_ms() - start;
     answer_message_box(uninstaller, LIMIT);
@@ -112,8 +89,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     int files = std::atoi(argv[1]);
-    std::string work = argv[2];
-    if (work.back() != '\\') work += '\\';
+    std::string work = with_backslash(argv[2]);
     SetupIni ini;
     ini.name = "KitBench" + std::to_string(files);
     ini.run_after = "";
@@ -128,7 +104,7 @@ int main(int argc, char** argv) {
     double start = now_ms();
     copy_tree(dist.path(), bare);
     double bare_copy = now_ms() - start;
-    double installed = install(dist, ini, dir);
+    double installed = install(dist, dir);
     double removed = uninstall(dir);
     start = now_ms();
     delete_tree(bare);

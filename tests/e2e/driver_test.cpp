@@ -1,7 +1,7 @@
 // The end-to-end driver, proved against driver_target.exe: every action is
 // checked through what the target shows in its status text or states.
-#include "tests/e2e/driver.h"
-#include "tests/support/scratch.h"
+#include "driver/driver.h"
+#include "driver/scratch.h"
 
 #include <shlobj.h>
 
@@ -22,6 +22,7 @@ const int ID_STATUS = 108;
 const int ID_DISABLED = 109;
 const int ID_DEEP_ONE = 201;
 const int ID_DEEP_TWO = 202;
+const int ID_ABSENT = 999;  // no control of the target has it
 
 const char* const TITLE = "Driver target";
 const char* const CLASS = "DriverTargetWindow";
@@ -112,6 +113,22 @@ TEST(DriverProcess, ProgramsStillRunningAreKilled) {
     CloseHandle(watch);
 }
 
+TEST(DriverProcess, ARunningProgramIsFoundByItsFileNameAndAnswers) {
+    ScratchFolder scratch;
+    Program target = start_program(target_path(), scratch.path(), "");
+    HWND window = wait_window(target, TITLE, CLASS, START_LIMIT_MS);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(process_named_running("driver_target.exe"));
+    EXPECT_TRUE(process_named_running("Driver_Target.EXE"));
+    EXPECT_FALSE(process_named_running("driver_target"));
+    EXPECT_TRUE(window_answers(window));
+
+    EXPECT_TRUE(request_close(window));
+    EXPECT_EQ(wait_program_end(target, LIMIT_MS), 0);
+    EXPECT_FALSE(process_named_running("driver_target.exe"));
+    EXPECT_FALSE(window_answers(window));
+}
+
 TEST_F(DriverTest, FindsTopLevelWindowsShownOrNot) {
     EXPECT_GE(top_windows(target.id()).size(), 2u);
     EXPECT_EQ(find_window(target.id(), TITLE, ""), window);
@@ -140,9 +157,10 @@ TEST_F(DriverTest, FindsControlsAnywhereInTheTree) {
     EXPECT_EQ(window_class(container), "DriverTargetRelay");
     EXPECT_EQ(GetParent(tab), container);
 
-    EXPECT_EQ(find_control(window, 999), nullptr);
-    EXPECT_NONFATAL_FAILURE(wait_control(window, 999, 50), "no control 999 within 50 ms");
-    EXPECT_NONFATAL_FAILURE(control_text(window, 999), "no control 999");
+    const std::string absent = "no control " + std::to_string(ID_ABSENT);
+    EXPECT_EQ(find_control(window, ID_ABSENT), nullptr);
+    EXPECT_NONFATAL_FAILURE(wait_control(window, ID_ABSENT, 50), absent + " within 50 ms");
+    EXPECT_NONFATAL_FAILURE(control_text(window, ID_ABSENT), absent);
 }
 
 TEST_F(DriverTest, ClicksArriveAndStatesReadBack) {
@@ -317,12 +335,40 @@ TEST(DriverReports, FailuresPointAtTheCallingLine) {
             ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
             &failures);
         line = __LINE__ + 1;
-        control_text(nullptr, 5);
+        control_text(nullptr, ID_STATUS);
     }
     ASSERT_EQ(failures.size(), 1);
     EXPECT_EQ(failures.GetTestPartResult(0).line_number(), line);
     EXPECT_NE(std::string(failures.GetTestPartResult(0).file_name()).find("driver_test.cpp"),
               std::string::npos);
+}
+
+// What the handler set in place of the tests' one receives.
+struct HandedFailure {
+    std::string file;
+    int line;
+    std::string message;
+};
+std::vector<HandedFailure> handed;
+
+void keep_failure(const char* file, int line, const std::string& message) {
+    handed.push_back({file, line, message});
+}
+
+TEST(DriverReports, FailuresGoToTheHandlerSet) {
+    handed.clear();
+    FailureHandler tests_handler = set_failure_handler(keep_failure);
+    int line = __LINE__ + 1;
+    bool clicked = click_control(nullptr, ID_CHECK);
+    set_failure_handler(tests_handler);
+    EXPECT_FALSE(clicked);
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].line, line);
+    EXPECT_NE(handed[0].file.find("driver_test.cpp"), std::string::npos);
+    EXPECT_NE(handed[0].message.find("control " + std::to_string(ID_CHECK)), std::string::npos)
+        << handed[0].message;
+    // The tests' handler is back: the next failure is a test failure again.
+    EXPECT_NONFATAL_FAILURE(click_control(nullptr, ID_CHECK), "no window");
 }
 
 }  // namespace

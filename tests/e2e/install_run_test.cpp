@@ -6,28 +6,13 @@
 
 #include <algorithm>
 
-#include "tests/e2e/kit.h"
+#include "driver/kit.h"
+#include "runtime/path_text.h"
 
 namespace {
 
 constexpr DWORD LIMIT = 30000;
 const char* const WEB_PAGE = "https://tarvo-developpement.example/";
-
-std::vector<std::string> read_lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::string bytes = read_bytes(path), line;
-    for (char c : bytes) {
-        if (c == '\n') {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
 
 // One installation: a distribution, its install directory, the marker log
 // of the helper programs, and the traces to remove afterwards.
@@ -49,38 +34,20 @@ protected:
         SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
         HWND wizard = wait_wizard(setup, ini);
         if (!wizard) return nullptr;
-        click_tab(wizard, 20, 3);
-        if ((check_state(wizard, 12) == 1) != desktop) click_control(wizard, 12);
-        if ((check_state(wizard, 6) == 1) != run_after) click_control(wizard, 6);
+        click_tab(wizard, PAGES, OPTIONS_PAGE);
+        if ((check_state(wizard, DESKTOP_BOX) == BST_CHECKED) != desktop) click_control(wizard, DESKTOP_BOX);
+        if ((check_state(wizard, RUN_AFTER_BOX) == BST_CHECKED) != run_after) click_control(wizard, RUN_AFTER_BOX);
         press_install(wizard, directory);
-        return wait_result_window(setup);
-    }
-
-    HWND wait_result_window(Program& setup) {
-        HWND result = wait_result_finished(setup, ini.name + " - v" + ini.version, LIMIT);
-        if (!result) return nullptr;
-        // "Terminer" is enabled before the shortcuts and the record are
-        // made; the record is completed last, with the Start-menu folder.
-        std::string menu = start_menu_folder(ini.name);
-        std::string record = read_installed_record();
-        wait_until([&] {
-            record = read_installed_record();
-            return record.size() >= menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
-        }, LIMIT);
-        return result;
+        return wait_installed(setup, ini, directory, LIMIT);
     }
 
     void finish(Program& setup, HWND result) {
-        EXPECT_TRUE(click_control(result, 16));
+        EXPECT_TRUE(click_control(result, FINISH_BUTTON));
         EXPECT_GE(wait_program_end(setup, LIMIT), 0);
     }
 
     std::vector<std::string> marker_lines() { return read_lines(markers); }
-    std::string read_installed_record() {
-        std::string dir = target;
-        if (dir.back() != '\\') dir += '\\';
-        return read_bytes(dir + "Uninstall.dat");
-    }
+    std::string read_installed_record() { return read_bytes(with_backslash(target) + "Uninstall.dat"); }
 
     ScratchFolder scratch;
     std::string target = scratch / "Installed";
@@ -137,7 +104,7 @@ TEST_F(FullInstallation, TreeLogRecordShortcutsAndUpdateInformation) {
         EXPECT_FALSE(exists(dir + left)) << left;
 
     // The log: heading, one line per file, size, result.
-    std::vector<std::string> log = list_lines(result, 10);
+    std::vector<std::string> log = list_lines(result, LOG_LIST);
     ASSERT_GE(log.size(), 16u);
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 8),
               (std::vector<std::string>{"R\xE9pertoire d'installation :", dir, "", "Cr\xE9" "ation ou mise \xE0 jour de fichiers",
@@ -160,7 +127,7 @@ TEST_F(FullInstallation, TreeLogRecordShortcutsAndUpdateInformation) {
               (std::vector<std::string>{"", std::string("Espace occup\xE9 sur le disque dur : ") + size_text, "",
                                         "Installation r\xE9ussie.",
                                         "Param\xE8trage et/ou Mise \xE0 jour des anciens fichiers"}));
-    EXPECT_EQ(list_selection(result, 10), static_cast<int>(log.size()) - 1);
+    EXPECT_EQ(list_selection(result, LOG_LIST), static_cast<int>(log.size()) - 1);
 
     // Shortcuts, read back through the shell.
     std::string desktop = shell_folder(CSIDL_DESKTOPDIRECTORY);
@@ -169,7 +136,7 @@ TEST_F(FullInstallation, TreeLogRecordShortcutsAndUpdateInformation) {
     EXPECT_EQ(app.target, dir + "App.exe");
     EXPECT_EQ(app.working_folder, dir);
     EXPECT_EQ(app.arguments, "");
-    EXPECT_EQ(app.show_command, 1);
+    EXPECT_EQ(app.show_command, SW_SHOWNORMAL);
     EXPECT_EQ(app.icon_file, dir + "App.exe");
     EXPECT_EQ(app.icon_index, 0);
     EXPECT_EQ(read_shortcut(desktop + "KitInstall Aide.lnk").target, dir + "docs\\aide.txt");
@@ -203,8 +170,11 @@ TEST_F(FullInstallation, TreeLogRecordShortcutsAndUpdateInformation) {
     EXPECT_NE(ran[1].find("App.exe"), std::string::npos);
     EXPECT_NE(ran[1].find("maj.exe"), std::string::npos);
 
-    // The program chosen to run afterwards starts only after "Terminer".
-    Sleep(300);
+    // The program chosen to run afterwards starts only after "Terminer":
+    // with the run over and a click on the result page answered, it neither
+    // runs nor has left its line.
+    EXPECT_TRUE(licence_window_answers(setup, result, RESULT_BANNER));
+    EXPECT_FALSE(process_named_running("App.exe"));
     EXPECT_EQ(marker_lines().size(), 2u);
     finish(setup, result);
     EXPECT_TRUE(wait_until([&] { return marker_lines().size() == 3; }, LIMIT));
@@ -223,26 +193,27 @@ TEST_F(Installation, EnglishNamesAndNoOptionalShortcuts) {
     ASSERT_TRUE(choose_language(setup, true));
     HWND result = install(setup, target + "\\", true, false);
     ASSERT_NE(result, nullptr);
-    std::vector<std::string> log = list_lines(result, 10);
+    std::vector<std::string> log = list_lines(result, LOG_LIST);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], "Install directory :");
     EXPECT_EQ(log[1], target + "\\");
     EXPECT_EQ(log.back(), "Successful install");
-    EXPECT_EQ(control_text(result, 16), "Finish");
-    EXPECT_EQ(control_text(result, 11), "Open folder");
+    EXPECT_EQ(control_text(result, FINISH_BUTTON), "Finish");
+    EXPECT_EQ(control_text(result, OPEN_FOLDER_BUTTON), "Open folder");
     // The result page: a close request is ignored, the banner opens the
-    // licence window over it, "Open folder" shows the install folder.
+    // licence window over it, "Open folder" shows the install folder.  The
+    // banner's click is posted after the close request, so by the time the
+    // licence window shows, the request has been taken and ignored.
     EXPECT_TRUE(request_close(result));
-    Sleep(300);
-    EXPECT_TRUE(IsWindow(result));
-    EXPECT_TRUE(program_running(setup));
-    EXPECT_TRUE(click_control(result, 8));
+    EXPECT_TRUE(post_click(result, RESULT_BANNER));
     HWND licence = wait_built_window(setup, "Concepteur et licence", "SysTabControl32", false);
     ASSERT_NE(licence, nullptr);
+    EXPECT_TRUE(IsWindow(result));
+    EXPECT_TRUE(program_running(setup));
     EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(result); }, LIMIT));
     EXPECT_TRUE(request_close(licence));
     EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(result) != FALSE; }, LIMIT));
-    EXPECT_TRUE(click_control(result, 11));
+    EXPECT_TRUE(click_control(result, OPEN_FOLDER_BUTTON));
     EXPECT_TRUE(close_folder_window("Installed", LIMIT));
     std::string menu = start_menu_folder(ini.name);
     EXPECT_TRUE(exists(menu + "Update.Txt"));
@@ -291,18 +262,17 @@ TEST_F(Installation, ReadOnlyDestinationIsReportedAndTheRestInstalled) {
     make_folder(target);
     write_bytes(target + "\\data.txt", "old data");
     set_read_only(target + "\\data.txt", true);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
     press_install(wizard, target);
     MessageBoxSeen seen = answer_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text, "Le fichier 'data.txt' n'a pas pu \xEAtre copi\xE9 sur le disque dur.\n"
                          "V\xE9rifier que le fichier n'est pas en lecture ou actuellement ouvert.");
-    HWND result = wait_result_window(setup);
+    HWND result = wait_installed(setup, ini, target, LIMIT);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(find_message_box(setup.id()), nullptr);  // one message only
-    std::vector<std::string> log = list_lines(result, 10);
+    std::vector<std::string> log = list_lines(result, LOG_LIST);
     EXPECT_NE(std::find(log.begin(), log.end(), "   >   data.txt  >>  Erreur"), log.end());
     EXPECT_NE(std::find(log.begin(), log.end(), "   >   App.exe"), log.end());
     ASSERT_GE(log.size(), 6u);
@@ -324,8 +294,7 @@ TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
     Distribution dist(ini);
     const std::string template_bytes = "[Langue]\r\n--\r\n[Fichiers]\r\n";
     dist.write("Uninstall.dat", template_bytes);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
     press_install(wizard, "");
     // Empty; the program folder itself, whose template would be taken for
@@ -335,8 +304,8 @@ TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
                                        std::string("C:\\Program files\\"), shell_folder(CSIDL_APPDATA)}) {
         SCOPED_TRACE(refused);
         if (!refused.empty()) {
-            type_text(wizard, 21, refused);
-            click_control(wizard, 4);
+            type_text(wizard, DIRECTORY_FIELD, refused);
+            click_control(wizard, INSTALL_BUTTON);
         }
         MessageBoxSeen seen = answer_message_box(setup, LIMIT);
         EXPECT_EQ(seen.title, "Erreur");
@@ -349,11 +318,11 @@ TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
     // The wizard still works.  A relative directory lies under the program
     // folder (and is left out of the copy); what names it is written in full.
     target = folder + "Sub";
-    type_text(wizard, 21, "Sub");
-    click_control(wizard, 4);
-    HWND result = wait_result_window(setup);
+    type_text(wizard, DIRECTORY_FIELD, "Sub");
+    click_control(wizard, INSTALL_BUTTON);
+    HWND result = wait_installed(setup, ini, target, LIMIT);
     ASSERT_NE(result, nullptr);
-    EXPECT_EQ(list_lines(result, 10).at(1), target + "\\");
+    EXPECT_EQ(list_lines(result, LOG_LIST).at(1), target + "\\");
     EXPECT_TRUE(exists(target + "\\Uninstall.exe"));
     EXPECT_FALSE(exists(target + "\\Sub"));
     std::string record = read_installed_record();
@@ -432,8 +401,7 @@ TEST_F(Installation, AnOldRecordThatStaysStopsTheInstallation) {
     write_bytes(target + "\\Uninstall.dat", "[Langue]\r\nFR\r\n[Fichiers]\r\n");
     // An "uninstaller" that leaves its record behind.
     EXPECT_TRUE(CopyFileA((program_folder() + "marker.exe").c_str(), (target + "\\Uninstall.exe").c_str(), FALSE));
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
     press_install(wizard, target);
     MessageBoxSeen seen = wait_message_box(setup, LIMIT);

@@ -7,15 +7,12 @@
 
 #include <algorithm>
 
-#include "tests/e2e/kit.h"
+#include "driver/sample.h"
+#include "uninstaller/uninstall.h"
 
 namespace {
 
 constexpr DWORD LIMIT = 30000;
-const char* const NAME = "Carnet de notes";
-const char* const HELP_NAME = "Aide de Carnet";
-const char* const PLACE_KEY = "Software\\Tarvo Exemple\\Carnet";
-const char* const PARENT_KEY = "Software\\Tarvo Exemple";
 const char* const NOTE = "Courses :\r\n- caf\xE9, cr\xE8me\r\n";
 const char* const LATER_NOTE = "Courses :\r\n- caf\xE9, cr\xE8me\r\n- pain\r\n";
 const std::string TEMPLATE =
@@ -32,33 +29,11 @@ std::string sample_folder() {
 }
 
 // The files under folder, relative paths, sorted.
-void list_files(const std::string& folder, const std::string& relative, std::vector<std::string>* files) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + relative + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) list_files(folder, relative + name + "\\", files);
-        else files->push_back(relative + name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-}
-
 std::vector<std::string> files_under(const std::string& folder) {
     std::vector<std::string> files;
-    list_files(folder, "", &files);
-    std::sort(files.begin(), files.end());
+    for (const TreeEntry& entry : list_tree(folder))
+        if (!entry.is_folder()) files.push_back(entry.path);
     return files;
-}
-
-void copy_tree(const std::string& from, const std::string& to) {
-    make_folder(to);
-    for (const std::string& file : files_under(from)) {
-        size_t slash = file.find_last_of('\\');
-        if (slash != std::string::npos) make_folder(to + file.substr(0, slash));
-        EXPECT_TRUE(CopyFileA((from + file).c_str(), (to + file).c_str(), FALSE)) << file;
-    }
 }
 
 // Every line ends with CR LF, the last one too; no byte-order mark and no
@@ -118,53 +93,29 @@ TEST(SampleDistribution, AuthorFilesAreWindows1252WithEveryGroupAndKey) {
     EXPECT_GT(file_size_of(sample + "Licence\\Licence.htm"), 0);
 }
 
-// Carnet, started by Setup after "Terminer" or by the test, held as a
-// program of the test so that a failing test ends it.
-Program wait_carnet(Where where = Where::current()) {
-    HWND window = nullptr;
-    if (!wait_until([&] { return (window = FindWindowA("CarnetWindow", NAME)) && IsWindowVisible(window); }, LIMIT)) {
-        ADD_FAILURE_AT(where.file_name(), where.line()) << "no Carnet window";
-        return Program();
-    }
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
-    return process ? Program(process, id) : Program();
-}
-
 class SampleLife : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegDeleteKeyA(HKEY_CURRENT_USER, PLACE_KEY);
-        RegDeleteKeyA(HKEY_CURRENT_USER, PARENT_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
     }
     void TearDown() override {
-        remove_shell_traces(NAME, {NAME, HELP_NAME});
-        RegDeleteKeyA(HKEY_CURRENT_USER, PLACE_KEY);
-        RegDeleteKeyA(HKEY_CURRENT_USER, PARENT_KEY);
+        remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
+        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
         close_folder_windows();
     }
 
     // Through the wizard in French, with the proposed options, to the
     // result window once the record is complete.
     HWND install(Program& setup) {
-        SetupIni ini;
-        ini.name = NAME;
-        ini.version = "1.0";
         if (!choose_language(setup, false)) return nullptr;
-        HWND wizard = wait_wizard(setup, ini);
+        HWND wizard = wait_wizard(setup, sample_ini());
         if (!wizard) return nullptr;
-        EXPECT_EQ(check_state(wizard, 6), 1);   // run Carnet.exe afterwards
-        EXPECT_EQ(check_state(wizard, 12), 1);  // desktop shortcuts
+        EXPECT_EQ(check_state(wizard, RUN_AFTER_BOX), BST_CHECKED);  // run Carnet.exe afterwards
+        EXPECT_EQ(check_state(wizard, DESKTOP_BOX), BST_CHECKED);    // desktop shortcuts
         press_install(wizard, dir);
-        HWND result = wait_result_finished(setup, std::string(NAME) + " - v1.0", LIMIT);
-        if (!result) return nullptr;
-        std::string menu = start_menu_folder(NAME);
-        wait_until([&] {
-            std::string record = read_bytes(dir + "Uninstall.dat");
-            return record.size() > menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
-        }, LIMIT);
-        return result;
+        return wait_installed(setup, sample_ini(), dir, LIMIT);
     }
 
     ScratchFolder scratch;
@@ -173,10 +124,10 @@ protected:
 };
 
 TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
-    copy_tree(sample_folder(), dist);
+    ASSERT_TRUE(copy_tree(sample_folder(), dist));
     Program setup = start_program(dist + "Setup.exe", dist, "");
     HWND result = install(setup);
-    ASSERT_NE(result, nullptr) << describe_windows(setup);
+    ASSERT_NE(result, nullptr);
 
     // Everything of the distribution but the kit's own Setup.exe and
     // Tarvo.exe, byte for byte ("setup.ini" in lower case is installed).
@@ -193,9 +144,10 @@ TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
     }
 
     std::string desktop = shell_folder(CSIDL_DESKTOPDIRECTORY);
-    std::string menu = start_menu_folder(NAME);
-    std::vector<std::string> links = {desktop + NAME + ".lnk", desktop + HELP_NAME + ".lnk", menu + NAME + ".lnk",
-                                      menu + HELP_NAME + ".lnk", menu + "D\xE9sinstallation.lnk"};
+    std::string menu = start_menu_folder(SAMPLE_NAME);
+    std::vector<std::string> links = {desktop + SAMPLE_NAME + ".lnk", desktop + SAMPLE_HELP_NAME + ".lnk",
+                                      menu + SAMPLE_NAME + ".lnk", menu + SAMPLE_HELP_NAME + ".lnk",
+                                      menu + "D\xE9sinstallation.lnk"};
     EXPECT_EQ(read_shortcut(links[0]).target, dir + "Carnet.exe");
     EXPECT_EQ(read_shortcut(links[1]).target, dir + "Aide\\Aide de Carnet.txt");
     EXPECT_EQ(read_shortcut(links[2]).target, dir + "Carnet.exe");
@@ -206,7 +158,7 @@ TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
     // log's order), the shortcuts and the update-information file, the menu.
     std::string record = TEMPLATE;
     record.replace(10, 2, "FR");
-    for (const std::string& line : list_lines(result, 10))
+    for (const std::string& line : list_lines(result, LOG_LIST))
         if (line.compare(0, 7, "   >   ") == 0) record += dir + line.substr(7) + "\r\n";
     record += links[0] + "\r\n" + links[1] + "\r\n" + menu + "Mise \xE0 jour.Txt\r\n";
     record += links[2] + "\r\n" + links[3] + "\r\n" + links[4] + "\r\n[Menu]\r\n" + menu;
@@ -214,44 +166,43 @@ TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
 
     // "Terminer" starts Carnet from the install directory; a note typed in
     // it is saved beside it when another program asks it to close.
-    EXPECT_TRUE(click_control(result, 16));
+    EXPECT_TRUE(click_control(result, FINISH_BUTTON));
     EXPECT_GE(wait_program_end(setup, LIMIT), 0);
     // The uninstaller closes the first window titled "Carnet de notes": the
     // folder window that Setup opened on the Start-menu folder of that name
     // must be gone first.  Explorer opens it on its own time.
-    EXPECT_TRUE(close_folder_window(NAME, LIMIT));
-    Program carnet = wait_carnet();
+    EXPECT_TRUE(close_folder_window(SAMPLE_NAME, LIMIT));
+    auto [carnet, window] = wait_carnet(LIMIT);
     ASSERT_TRUE(carnet.started());
-    HWND window = FindWindowA("CarnetWindow", NAME);
     EXPECT_FALSE(exists(dir + "Carnet.txt"));
-    ASSERT_TRUE(type_text(window, 1, NOTE));
+    ASSERT_TRUE(type_text(window, CARNET_NOTES_EDIT, NOTE));
     SetWindowPos(window, nullptr, 37, 41, 460, 300, SWP_NOZORDER | SWP_NOACTIVATE);
     request_close(window);
     EXPECT_EQ(wait_program_end(carnet, LIMIT), 0);
     EXPECT_EQ(read_bytes(dir + "Carnet.txt"), NOTE);
-    EXPECT_TRUE(user_key_exists(PLACE_KEY));
+    EXPECT_TRUE(user_key_exists(CARNET_PLACE_KEY));
 
     // Started again, it shows the note where it was left.
     Program again = start_program(dir + "Carnet.exe", dir, "");
-    window = wait_window(again, NAME, "CarnetWindow", LIMIT);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(control_text(window, 1), NOTE);
-    RECT place = outer_rect(window);
+    HWND reopened = wait_window(again, SAMPLE_NAME, CARNET_CLASS, LIMIT);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(control_text(reopened, CARNET_NOTES_EDIT), NOTE);
+    RECT place = outer_rect(reopened);
     EXPECT_EQ(place.left, 37);
     EXPECT_EQ(place.top, 41);
     EXPECT_EQ(place.right - place.left, 460);
-    EXPECT_EQ(FindWindowA(nullptr, NAME), window);
+    EXPECT_EQ(FindWindowA(nullptr, SAMPLE_NAME), reopened);
 
     // The uninstaller asks the open Carnet to close, which saves the note
     // typed last, waits for it to end ("[Lancer]"), and then takes back
     // everything installed, the running program's file and key included,
     // and keeps the note.
-    ASSERT_TRUE(type_text(window, 1, LATER_NOTE));
+    ASSERT_TRUE(type_text(reopened, CARNET_NOTES_EDIT, LATER_NOTE));
     Program uninstaller = start_program(dir + "Uninstall.exe", dir, "");
     HWND remover = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
     ASSERT_NE(remover, nullptr);
-    ASSERT_NE(wait_control(remover, 2, LIMIT), nullptr);
-    EXPECT_TRUE(click_control(remover, 1));
+    ASSERT_NE(wait_control(remover, CANCEL_BUTTON, LIMIT), nullptr);
+    EXPECT_TRUE(click_control(remover, UNINSTALL_BUTTON));
     answer_message_box(uninstaller, LIMIT);
     EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
     EXPECT_EQ(wait_program_end(again, LIMIT), 0);
@@ -263,8 +214,8 @@ TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
     EXPECT_EQ(read_bytes(dir + "Carnet.txt"), LATER_NOTE);
     for (const std::string& link : links) EXPECT_FALSE(exists(link)) << link;
     EXPECT_FALSE(exists(menu));
-    EXPECT_FALSE(user_key_exists(PLACE_KEY));
-    EXPECT_FALSE(user_key_exists(PARENT_KEY));
+    EXPECT_FALSE(user_key_exists(CARNET_PLACE_KEY));
+    EXPECT_FALSE(user_key_exists(CARNET_PARENT_KEY));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // records written by hand for each kind of section.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/kit.h"
+#include "driver/kit.h"
+#include "uninstaller/uninstall.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -13,21 +14,6 @@ constexpr DWORD LIMIT = 30000;
 const char* const NOTE_FR = "vous pouvez suppimer ce Dossier si vous ne souhaitez pas sauver vos param\xE8tres "
                             "d'utilisation pour ce logiciel.";
 const char* const NOTE_EN = "You can delete this folder If You won't keep parameters of this software.";
-
-std::vector<std::string> read_lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : read_bytes(path)) {
-        if (c == '\r') continue;
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
-    return lines;
-}
 
 Program start_uninstaller(const std::string& dir, const std::string& parameters = "") {
     return start_program(dir + "Uninstall.exe", dir, parameters);
@@ -46,11 +32,12 @@ FullRun uninstall_fully(const std::string& dir, Where where = Where::current()) 
     FullRun run;
     Program uninstaller = start_uninstaller(dir);
     HWND window = wait_window(uninstaller, "", "", LIMIT);
-    if (!window || !wait_control(window, 2, LIMIT)) return run;
+    if (!window || !wait_control(window, CANCEL_BUTTON, LIMIT)) return run;
     run.title = window_title(window);
-    EXPECT_TRUE(click_control(window, 1));
+    EXPECT_TRUE(click_control(window, UNINSTALL_BUTTON));
     run.message = wait_message_box(uninstaller, LIMIT);
-    if (HWND bar = find_control(window, 0, "msctls_progress32")) run.progress = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    if (HWND bar = find_control(window, PROGRESS_BAR, PROGRESS_CLASSA))
+        run.progress = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
     answer_message_box(uninstaller, LIMIT);
     EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
     close_folder_windows();
@@ -74,15 +61,14 @@ protected:
 
     void install(Distribution& dist, Where where = Where::current()) {
         SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
-        Program setup = dist.start_setup();
-        HWND wizard = wait_wizard(setup, ini);
+        auto [setup, wizard] = dist.start_wizard();
         ASSERT_NE(wizard, nullptr);
-        click_tab(wizard, 20, 3);
-        if (check_state(wizard, 12) != 1) click_control(wizard, 12);
+        click_tab(wizard, PAGES, OPTIONS_PAGE);
+        if (check_state(wizard, DESKTOP_BOX) != BST_CHECKED) click_control(wizard, DESKTOP_BOX);
         press_install(wizard, dir);
-        HWND result = wait_result_finished(setup, ini.name + " - v" + ini.version, LIMIT);
-        ASSERT_NE(result, nullptr) << describe_windows(setup);
-        click_control(result, 16);
+        HWND result = wait_installed(setup, ini, dir, LIMIT);
+        ASSERT_NE(result, nullptr);
+        click_control(result, FINISH_BUTTON);
         EXPECT_GE(wait_program_end(setup, LIMIT), 0);
         close_folder_windows();
     }
@@ -149,12 +135,11 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     ini.version = "2.0";
     Distribution second(ini);
     make_distribution(second, "two.txt");
-    Program setup = second.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = second.start_wizard();
     ASSERT_NE(wizard, nullptr);
     // The earlier installation is recognised and its directory locked.
-    EXPECT_EQ(control_text(wizard, 21), dir);
-    EXPECT_FALSE(control_enabled(wizard, 21));
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), dir);
+    EXPECT_FALSE(control_enabled(wizard, DIRECTORY_FIELD));
     press_install(wizard);
 
     // The old uninstaller runs unattended in update mode.
@@ -162,7 +147,7 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     // Once built, its two buttons are disabled.
     ASSERT_TRUE(wait_until([&] {
         update = FindWindowA(nullptr, "Mise \xE0 jour");
-        HWND cancel = update ? find_control(update, 2) : nullptr;
+        HWND cancel = update ? find_control(update, CANCEL_BUTTON) : nullptr;
         return cancel && !IsWindowEnabled(cancel);
     }, LIMIT));
     EXPECT_TRUE(is_topmost(update));
@@ -170,18 +155,18 @@ TEST_F(InstalledProgram, UpdateHandsTheOldInstallationOverAndKeepsData) {
     SIZE size = client_size(update);
     EXPECT_EQ(size.cx, 400);
     EXPECT_EQ(size.cy, 47);
-    EXPECT_FALSE(control_enabled(update, 1));
-    EXPECT_FALSE(control_enabled(update, 2));
+    EXPECT_FALSE(control_enabled(update, UNINSTALL_BUTTON));
+    EXPECT_FALSE(control_enabled(update, CANCEL_BUTTON));
     DWORD seen_at = GetTickCount();
     EXPECT_TRUE(wait_until([&] { return !IsWindow(update); }, LIMIT));
     EXPECT_GE(GetTickCount() - seen_at, 2500u);
 
-    HWND result = wait_result_finished(setup, ini.name + " - v2.0", LIMIT);
-    ASSERT_NE(result, nullptr) << describe_windows(setup);
-    std::vector<std::string> log = list_lines(result, 10);
+    HWND result = wait_installed(setup, ini, dir, LIMIT);
+    ASSERT_NE(result, nullptr);
+    std::vector<std::string> log = list_lines(result, LOG_LIST);
     ASSERT_GE(log.size(), 5u);
     EXPECT_EQ(log[3], "Mise \xE0 jour du programme");
-    click_control(result, 16);
+    click_control(result, FINISH_BUTTON);
     EXPECT_GE(wait_program_end(setup, LIMIT), 0);
 
     EXPECT_TRUE(user_key_exists(key));  // an update keeps registry keys
@@ -203,8 +188,7 @@ TEST_F(InstalledProgram, AnOldRecordThatCannotBeDeletedStopsTheUpdate) {
     ini.version = "2.0";
     Distribution second(ini);
     make_distribution(second, "two.txt");
-    Program setup = second.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = second.start_wizard();
     ASSERT_NE(wizard, nullptr);
     press_install(wizard);
     MessageBoxSeen seen = answer_message_box(setup, LIMIT);
@@ -316,15 +300,15 @@ TEST_F(HandRecord, CancelAndCloseRemoveNothing) {
         Program uninstaller = start_uninstaller(dir);
         HWND window = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
         ASSERT_NE(window, nullptr);
-        ASSERT_NE(wait_control(window, 2, LIMIT), nullptr);
+        ASSERT_NE(wait_control(window, CANCEL_BUTTON, LIMIT), nullptr);
         SIZE size = client_size(window);
         EXPECT_EQ(size.cx, 400);
         EXPECT_EQ(size.cy, 47);
-        EXPECT_EQ(control_text(window, 1), "D\xE9sinstaller");
-        EXPECT_EQ(control_text(window, 2), "Annuler");
+        EXPECT_EQ(control_text(window, UNINSTALL_BUTTON), "D\xE9sinstaller");
+        EXPECT_EQ(control_text(window, CANCEL_BUTTON), "Annuler");
         EXPECT_FALSE(window_style(window) & WS_SYSMENU);
         if (cancel)
-            EXPECT_TRUE(click_control(window, 2));
+            EXPECT_TRUE(click_control(window, CANCEL_BUTTON));
         else
             EXPECT_TRUE(request_close(window));
         EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);

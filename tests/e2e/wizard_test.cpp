@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include "tests/e2e/kit.h"
+#include "driver/kit.h"
 
 namespace {
 
@@ -65,22 +65,23 @@ bool starts_with(const std::string& text, const std::string& start) { return tex
 
 void expect_wizard_texts(HWND wizard, const WizardTexts& t, const SetupIni& ini, Where where = Where::current()) {
     SCOPED_TRACE(::testing::Message() << "called from line " << where.line());
-    EXPECT_EQ(tab_captions(wizard, 20), (std::vector<std::string>{t.tabs[0], t.tabs[1], t.tabs[2], t.tabs[3]}));
-    EXPECT_EQ(control_text(wizard, 1), t.licence);
-    EXPECT_EQ(control_text(wizard, 19), t.consent);
-    EXPECT_EQ(control_text(wizard, 2), ini.name + " - v" + ini.version);
-    for (int quit : {3, 18, 16, 9}) EXPECT_EQ(control_text(wizard, quit), t.quit) << quit;
-    for (int next : {13, 15, 14}) EXPECT_EQ(control_text(wizard, next), t.next) << next;
-    EXPECT_EQ(control_text(wizard, 4), t.install);
-    EXPECT_EQ(control_text(wizard, 22), t.all_users);
-    EXPECT_EQ(control_text(wizard, 23), t.current_user);
-    EXPECT_TRUE(starts_with(control_text(wizard, 24), t.all_users_text_start));
-    EXPECT_EQ(control_text(wizard, 26), t.directory);
-    EXPECT_EQ(control_text(wizard, 7), "...");
-    EXPECT_EQ(control_text(wizard, 27), t.run_after);
-    EXPECT_EQ(control_text(wizard, 6), ini.run_after);
-    EXPECT_EQ(control_text(wizard, 28), t.shortcut);
-    EXPECT_EQ(control_text(wizard, 12), t.desktop);
+    EXPECT_EQ(tab_captions(wizard, PAGES), (std::vector<std::string>{t.tabs[0], t.tabs[1], t.tabs[2], t.tabs[3]}));
+    EXPECT_EQ(control_text(wizard, LICENCE_BUTTON), t.licence);
+    EXPECT_EQ(control_text(wizard, CONSENT_BOX), t.consent);
+    EXPECT_EQ(control_text(wizard, PROGRAM_FRAME), ini.title());
+    for (int quit : {QUIT_PAGE_1, QUIT_PAGE_2, QUIT_PAGE_3, QUIT_PAGE_4})
+        EXPECT_EQ(control_text(wizard, quit), t.quit) << quit;
+    for (int next : {NEXT_PAGE_1, NEXT_PAGE_2, NEXT_PAGE_3}) EXPECT_EQ(control_text(wizard, next), t.next) << next;
+    EXPECT_EQ(control_text(wizard, INSTALL_BUTTON), t.install);
+    EXPECT_EQ(control_text(wizard, ALL_USERS_OPTION), t.all_users);
+    EXPECT_EQ(control_text(wizard, CURRENT_USER_OPTION), t.current_user);
+    EXPECT_TRUE(starts_with(control_text(wizard, ALL_USERS_TEXT), t.all_users_text_start));
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FRAME), t.directory);
+    EXPECT_EQ(control_text(wizard, BROWSE_BUTTON), "...");
+    EXPECT_EQ(control_text(wizard, RUN_AFTER_FRAME), t.run_after);
+    EXPECT_EQ(control_text(wizard, RUN_AFTER_BOX), ini.run_after);
+    EXPECT_EQ(control_text(wizard, SHORTCUT_FRAME), t.shortcut);
+    EXPECT_EQ(control_text(wizard, DESKTOP_BOX), t.desktop);
     EXPECT_NE(find_by_class(wizard, "Button", "Charte de qualit\xE9 :"), nullptr);
     bool charter_found = false;
     for (HWND child : descendants(wizard))
@@ -94,37 +95,37 @@ void quit_wizard(Program& setup, HWND wizard) {
     EXPECT_GE(wait_program_end(setup, LIMIT), 0);
 }
 
-SetupIni ini_named(const std::string& name) {
+SetupIni ini_named(const std::string& name, const std::string& multilingual = "0") {
     SetupIni ini;
     ini.name = name;
     ini.shortcut1_name = name;
+    ini.multilingual = multilingual;
     return ini;
 }
 
 TEST(Wizard, FreshInstallationProposal) {
     SetupIni ini = ini_named("KitFresh");
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
     EXPECT_TRUE(IsWindowVisible(wizard));
     EXPECT_TRUE(is_topmost(wizard));
     EXPECT_TRUE(window_ex_style(wizard) & WS_EX_TOOLWINDOW);
     EXPECT_FALSE(window_style(wizard) & WS_SYSMENU);  // no close box
-    EXPECT_EQ(selected_tab(wizard, 20), 0);
-    EXPECT_TRUE(control_visible(wizard, 19));
-    EXPECT_FALSE(control_visible(wizard, 21));
-    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitFresh");
-    EXPECT_EQ(check_state(wizard, 22), 1);
-    EXPECT_EQ(check_state(wizard, 23), 0);
-    EXPECT_TRUE(control_enabled(wizard, 21));
-    EXPECT_TRUE(control_enabled(wizard, 7));
-    EXPECT_TRUE(control_enabled(wizard, 23));
-    EXPECT_EQ(check_state(wizard, 12), 1);
-    EXPECT_EQ(check_state(wizard, 6), 1);
-    EXPECT_EQ(check_state(wizard, 19), 0);
-    EXPECT_EQ(control_text(wizard, 5), "Bienvenue\n\n\n\n\n\n\n\nFin\n");
-    EXPECT_TRUE(click_control(wizard, 3));
+    EXPECT_EQ(selected_tab(wizard, PAGES), PRESENTATION_PAGE);
+    EXPECT_TRUE(control_visible(wizard, CONSENT_BOX));
+    EXPECT_FALSE(control_visible(wizard, DIRECTORY_FIELD));
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), "C:\\Program files\\KitFresh");
+    EXPECT_EQ(check_state(wizard, ALL_USERS_OPTION), BST_CHECKED);
+    EXPECT_EQ(check_state(wizard, CURRENT_USER_OPTION), BST_UNCHECKED);
+    EXPECT_TRUE(control_enabled(wizard, DIRECTORY_FIELD));
+    EXPECT_TRUE(control_enabled(wizard, BROWSE_BUTTON));
+    EXPECT_TRUE(control_enabled(wizard, CURRENT_USER_OPTION));
+    EXPECT_EQ(check_state(wizard, DESKTOP_BOX), BST_CHECKED);
+    EXPECT_EQ(check_state(wizard, RUN_AFTER_BOX), BST_CHECKED);
+    EXPECT_EQ(check_state(wizard, CONSENT_BOX), BST_UNCHECKED);
+    EXPECT_EQ(control_text(wizard, CUSTOM_TEXT), "Bienvenue\n\n\n\n\n\n\n\nFin\n");
+    EXPECT_TRUE(click_control(wizard, QUIT_PAGE_1));
     EXPECT_GE(wait_program_end(setup, LIMIT), 0);
 }
 
@@ -132,47 +133,45 @@ TEST(Wizard, NothingToRunAfterwardsUnticksBothBoxes) {
     SetupIni ini = ini_named("KitNoRun");
     ini.run_after = "";
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(check_state(wizard, 6), 0);
-    EXPECT_FALSE(control_enabled(wizard, 6));
-    EXPECT_EQ(check_state(wizard, 12), 0);
+    EXPECT_EQ(check_state(wizard, RUN_AFTER_BOX), BST_UNCHECKED);
+    EXPECT_FALSE(control_enabled(wizard, RUN_AFTER_BOX));
+    EXPECT_EQ(check_state(wizard, DESKTOP_BOX), BST_UNCHECKED);
     quit_wizard(setup, wizard);
 }
 
 TEST(Wizard, ConsentIsCheckedByNextAndByInstall) {
     SetupIni ini = ini_named("KitConsent");
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    ASSERT_TRUE(click_tab(wizard, 20, 3));
-    EXPECT_TRUE(control_visible(wizard, 4));
-    EXPECT_TRUE(click_control(wizard, 4));
+    ASSERT_TRUE(click_tab(wizard, PAGES, OPTIONS_PAGE));
+    EXPECT_TRUE(control_visible(wizard, INSTALL_BUTTON));
+    EXPECT_TRUE(click_control(wizard, INSTALL_BUTTON));
     MessageBoxSeen seen = answer_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text, "Vous n'avez pas accept\xE9 la licence d'utilisation du logiciel");
     EXPECT_FALSE(exists("C:\\Program files\\KitConsent"));
     EXPECT_TRUE(IsWindow(wizard));
 
-    ASSERT_TRUE(click_tab(wizard, 20, 0));
-    EXPECT_TRUE(click_control(wizard, 13));
+    ASSERT_TRUE(click_tab(wizard, PAGES, PRESENTATION_PAGE));
+    EXPECT_TRUE(click_control(wizard, NEXT_PAGE_1));
     seen = answer_message_box(setup, LIMIT);
     EXPECT_EQ(seen.title, "Erreur");
-    EXPECT_EQ(selected_tab(wizard, 20), 0);
+    EXPECT_EQ(selected_tab(wizard, PAGES), PRESENTATION_PAGE);
 
     // With the box ticked, "Suivant" walks the pages.
-    EXPECT_TRUE(click_control(wizard, 19));
-    EXPECT_TRUE(click_control(wizard, 13));
-    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, 20) == 1; }, LIMIT));
-    EXPECT_TRUE(click_control(wizard, 15));
-    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, 20) == 2; }, LIMIT));
-    EXPECT_TRUE(click_control(wizard, 14));
-    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, 20) == 3; }, LIMIT));
-    EXPECT_TRUE(control_visible(wizard, 21));
-    EXPECT_FALSE(control_visible(wizard, 19));
-    EXPECT_TRUE(click_control(wizard, 9));
+    EXPECT_TRUE(click_control(wizard, CONSENT_BOX));
+    EXPECT_TRUE(click_control(wizard, NEXT_PAGE_1));
+    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, PAGES) == CHARTER_PAGE; }, LIMIT));
+    EXPECT_TRUE(click_control(wizard, NEXT_PAGE_2));
+    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, PAGES) == USE_PAGE; }, LIMIT));
+    EXPECT_TRUE(click_control(wizard, NEXT_PAGE_3));
+    EXPECT_TRUE(wait_until([&] { return selected_tab(wizard, PAGES) == OPTIONS_PAGE; }, LIMIT));
+    EXPECT_TRUE(control_visible(wizard, DIRECTORY_FIELD));
+    EXPECT_FALSE(control_visible(wizard, CONSENT_BOX));
+    EXPECT_TRUE(click_control(wizard, QUIT_PAGE_4));
     EXPECT_GE(wait_program_end(setup, LIMIT), 0);
 }
 
@@ -181,8 +180,7 @@ HWND wait_language_window(const Program& setup) {
 }
 
 TEST(Wizard, EnglishChosenGivesEnglishOnEveryPage) {
-    SetupIni ini = ini_named("KitEnglish");
-    ini.multilingual = "1";
+    SetupIni ini = ini_named("KitEnglish", "1");
     Distribution dist(ini);
     Program setup = dist.start_setup();
     HWND language = wait_language_window(setup);
@@ -192,8 +190,8 @@ TEST(Wizard, EnglishChosenGivesEnglishOnEveryPage) {
     EXPECT_EQ(size.cy, 63);
     HWND list = find_by_class(language, "ComboBox");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(combo_selection(language, GetDlgCtrlID(list)), 0);
-    ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(list), 1));
+    EXPECT_EQ(combo_selection(language, GetDlgCtrlID(list)), FRENCH_ENTRY);
+    ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(list), ENGLISH_ENTRY));
     HWND ok = find_by_class(language, "Button", "OK");
     ASSERT_NE(ok, nullptr);
     ASSERT_TRUE(click_control(language, GetDlgCtrlID(ok)));
@@ -201,19 +199,18 @@ TEST(Wizard, EnglishChosenGivesEnglishOnEveryPage) {
     ASSERT_NE(wizard, nullptr);
     EXPECT_FALSE(IsWindow(language));
     expect_wizard_texts(wizard, ENGLISH, ini);
-    EXPECT_EQ(control_text(wizard, 5), "Welcome\n\n\n\n\n\n\n\nEnd\n");
+    EXPECT_EQ(control_text(wizard, CUSTOM_TEXT), "Welcome\n\n\n\n\n\n\n\nEnd\n");
     quit_wizard(setup, wizard);
 }
 
 TEST(Wizard, LanguageWindowClosedOrNotAskedGivesFrench) {
-    SetupIni ini = ini_named("KitFrench");
-    ini.multilingual = "-1";
+    SetupIni ini = ini_named("KitFrench", "-1");
     {
         Distribution dist(ini);
         Program setup = dist.start_setup();
         HWND language = wait_language_window(setup);
         ASSERT_NE(language, nullptr);
-        ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1));
+        ASSERT_TRUE(select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), ENGLISH_ENTRY));
         EXPECT_TRUE(request_close(language));  // English picked, but never confirmed
         HWND wizard = wait_wizard(setup, ini);
         ASSERT_NE(wizard, nullptr);
@@ -222,18 +219,18 @@ TEST(Wizard, LanguageWindowClosedOrNotAskedGivesFrench) {
     }
     ini.multilingual = "256";  // only the low byte counts
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
     EXPECT_EQ(find_window(setup.id(), "Langue / Language", ""), nullptr);
-    EXPECT_EQ(tab_captions(wizard, 20)[0], "Installation");
+    EXPECT_EQ(tab_captions(wizard, PAGES)[PRESENTATION_PAGE], "Installation");
     quit_wizard(setup, wizard);
 }
 
+// An earlier installation for the current user, in French, as its record
+// and its update-information file show it.
 class EarlierInstallation : public ::testing::Test {
 protected:
     void SetUp() override {
-        ini = ini_named("KitEarlier");
         previous = shell_folder(CSIDL_APPDATA) + "KitEarlier\\";
         remove_tree(previous);
         make_folder(previous);
@@ -247,93 +244,92 @@ protected:
         remove_tree(previous);
         remove_shell_traces(ini.name, {ini.shortcut1_name});
     }
-    SetupIni ini;
+    SetupIni ini = ini_named("KitEarlier");
     std::string previous;
 };
 
 TEST_F(EarlierInstallation, IsProposedAndLockedInItsKindOfUse) {
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(check_state(wizard, 23), 1);
-    EXPECT_EQ(check_state(wizard, 22), 0);
-    EXPECT_EQ(control_text(wizard, 21), previous);
-    EXPECT_FALSE(control_enabled(wizard, 21));
-    EXPECT_FALSE(control_enabled(wizard, 7));
+    EXPECT_EQ(check_state(wizard, CURRENT_USER_OPTION), BST_CHECKED);
+    EXPECT_EQ(check_state(wizard, ALL_USERS_OPTION), BST_UNCHECKED);
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), previous);
+    EXPECT_FALSE(control_enabled(wizard, DIRECTORY_FIELD));
+    EXPECT_FALSE(control_enabled(wizard, BROWSE_BUTTON));
     // Its desktop shortcut is gone, so none is proposed again.
-    EXPECT_EQ(check_state(wizard, 12), 0);
+    EXPECT_EQ(check_state(wizard, DESKTOP_BOX), BST_UNCHECKED);
 
-    ASSERT_TRUE(click_tab(wizard, 20, 2));
-    EXPECT_TRUE(click_control(wizard, 22));
-    EXPECT_TRUE(wait_until([&] { return control_enabled(wizard, 21); }, LIMIT));
-    EXPECT_TRUE(control_enabled(wizard, 7));
-    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitEarlier");
-    EXPECT_TRUE(click_control(wizard, 23));
-    EXPECT_TRUE(wait_until([&] { return !control_enabled(wizard, 21); }, LIMIT));
-    EXPECT_FALSE(control_enabled(wizard, 7));
-    EXPECT_EQ(control_text(wizard, 21), previous);
+    ASSERT_TRUE(click_tab(wizard, PAGES, USE_PAGE));
+    EXPECT_TRUE(click_control(wizard, ALL_USERS_OPTION));
+    EXPECT_TRUE(wait_until([&] { return control_enabled(wizard, DIRECTORY_FIELD); }, LIMIT));
+    EXPECT_TRUE(control_enabled(wizard, BROWSE_BUTTON));
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), "C:\\Program files\\KitEarlier");
+    EXPECT_TRUE(click_control(wizard, CURRENT_USER_OPTION));
+    EXPECT_TRUE(wait_until([&] { return !control_enabled(wizard, DIRECTORY_FIELD); }, LIMIT));
+    EXPECT_FALSE(control_enabled(wizard, BROWSE_BUTTON));
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), previous);
     quit_wizard(setup, wizard);
 }
 
 TEST_F(EarlierInstallation, KeptDesktopShortcutIsProposedAgain) {
     write_bytes(shell_folder(CSIDL_DESKTOPDIRECTORY) + ini.shortcut1_name + ".lnk", "link");
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(check_state(wizard, 12), 1);
+    EXPECT_EQ(check_state(wizard, DESKTOP_BOX), BST_CHECKED);
     quit_wizard(setup, wizard);
 }
 
 TEST_F(EarlierInstallation, FrenchFileIsNotFoundByAnEnglishRun) {
-    ini.multilingual = "1";
-    Distribution dist(ini);
+    Distribution dist(ini_named(ini.name, "1"));
     Program setup = dist.start_setup();
     ASSERT_TRUE(choose_language(setup, true));
-    HWND wizard = wait_wizard(setup, ini);
+    HWND wizard = wait_wizard(setup, dist.ini());
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(check_state(wizard, 22), 1);
-    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitEarlier");
-    EXPECT_TRUE(control_enabled(wizard, 21));
+    EXPECT_EQ(check_state(wizard, ALL_USERS_OPTION), BST_CHECKED);
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), "C:\\Program files\\KitEarlier");
+    EXPECT_TRUE(control_enabled(wizard, DIRECTORY_FIELD));
     quit_wizard(setup, wizard);
 }
 
 TEST_F(EarlierInstallation, WithoutItsTwoFilesItIsNotRecognised) {
     DeleteFileA((previous + "Uninstall.exe").c_str());
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(check_state(wizard, 22), 1);
-    EXPECT_EQ(control_text(wizard, 21), "C:\\Program files\\KitEarlier");
-    EXPECT_EQ(check_state(wizard, 12), 1);
+    EXPECT_EQ(check_state(wizard, ALL_USERS_OPTION), BST_CHECKED);
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), "C:\\Program files\\KitEarlier");
+    EXPECT_EQ(check_state(wizard, DESKTOP_BOX), BST_CHECKED);
     quit_wizard(setup, wizard);
 }
 
 TEST(Wizard, CurrentUserDirectoryStaysInsideApplicationData) {
     SetupIni ini = ini_named("KitTyped");
     Distribution dist(ini);
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
     std::string appdata = shell_folder(CSIDL_APPDATA);
-    ASSERT_TRUE(click_tab(wizard, 20, 2));
-    EXPECT_TRUE(click_control(wizard, 23));
-    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == appdata + "KitTyped"; }, LIMIT));
-    ASSERT_TRUE(click_tab(wizard, 20, 3));
-    EXPECT_TRUE(type_text(wizard, 21, "D:\\Elsewhere\\KitTyped"));
-    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == appdata + "KitTyped"; }, LIMIT))
-        << control_text(wizard, 21);
-    EXPECT_TRUE(type_text(wizard, 21, appdata + "Tools\\KitTyped"));
-    Sleep(200);
-    EXPECT_EQ(control_text(wizard, 21), appdata + "Tools\\KitTyped");
+    ASSERT_TRUE(click_tab(wizard, PAGES, USE_PAGE));
+    EXPECT_TRUE(click_control(wizard, CURRENT_USER_OPTION));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, DIRECTORY_FIELD) == appdata + "KitTyped"; }, LIMIT));
+    ASSERT_TRUE(click_tab(wizard, PAGES, OPTIONS_PAGE));
+    EXPECT_TRUE(type_text(wizard, DIRECTORY_FIELD, "D:\\Elsewhere\\KitTyped"));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, DIRECTORY_FIELD) == appdata + "KitTyped"; }, LIMIT))
+        << control_text(wizard, DIRECTORY_FIELD);
+    // A directory inside it stays as typed: once the wizard has answered a
+    // click that came after the typing, the field still holds it.
+    EXPECT_TRUE(type_text(wizard, DIRECTORY_FIELD, appdata + "Tools\\KitTyped"));
+    EXPECT_TRUE(licence_window_answers(setup, wizard, BANNER));
+    EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), appdata + "Tools\\KitTyped");
     // Each kind of use keeps its own directory.
-    ASSERT_TRUE(click_tab(wizard, 20, 2));
-    EXPECT_TRUE(click_control(wizard, 22));
-    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == "C:\\Program files\\KitTyped"; }, LIMIT));
-    EXPECT_TRUE(click_control(wizard, 23));
-    EXPECT_TRUE(wait_until([&] { return control_text(wizard, 21) == appdata + "Tools\\KitTyped"; }, LIMIT));
+    ASSERT_TRUE(click_tab(wizard, PAGES, USE_PAGE));
+    EXPECT_TRUE(click_control(wizard, ALL_USERS_OPTION));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, DIRECTORY_FIELD) == "C:\\Program files\\KitTyped"; },
+                           LIMIT));
+    EXPECT_TRUE(click_control(wizard, CURRENT_USER_OPTION));
+    EXPECT_TRUE(wait_until([&] { return control_text(wizard, DIRECTORY_FIELD) == appdata + "Tools\\KitTyped"; },
+                           LIMIT));
     quit_wizard(setup, wizard);
 }
 
@@ -366,12 +362,11 @@ TEST(Wizard, LicenceWindowFromTheBannerAndTheButton) {
     make_folder(dist.path("Licence"));
     dist.write("Licence\\Concepteur.htm", "<html><body>Designer</body></html>");
     dist.write("Licence\\Licence.htm", "<html><body>Licence</body></html>");
-    Program setup = dist.start_setup();
-    HWND wizard = wait_wizard(setup, ini);
+    auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    expect_licence_round_trip(setup, wizard, 0);
-    expect_licence_round_trip(setup, wizard, 1);
-    EXPECT_EQ(selected_tab(wizard, 20), 0);  // the wizard stays on its page
+    expect_licence_round_trip(setup, wizard, BANNER);
+    expect_licence_round_trip(setup, wizard, LICENCE_BUTTON);
+    EXPECT_EQ(selected_tab(wizard, PAGES), PRESENTATION_PAGE);  // the wizard stays on its page
     quit_wizard(setup, wizard);
 }
 
@@ -405,8 +400,11 @@ TEST(Splash, WithoutATimeItStaysUntilAskedToClose) {
         GetClientRect(logo, &logo_rect);
         return logo_rect.right == 300 && logo_rect.bottom == 200;
     }, LIMIT)) << logo_rect.right << " x " << logo_rect.bottom;
-    Sleep(1000);
-    EXPECT_TRUE(program_running(splash));
+    // Twice the time a "0.5" run stays, and still there, taking messages in
+    // its loop with its window shown.
+    EXPECT_FALSE(wait_until([&] { return !program_running(splash); }, 1000));
+    EXPECT_TRUE(window_answers(window));
+    EXPECT_TRUE(IsWindowVisible(window));
     DWORD asked = GetTickCount();
     EXPECT_TRUE(request_close(window));
     EXPECT_GE(wait_program_end(splash, LIMIT), 0);
@@ -419,8 +417,11 @@ TEST(Splash, SetupWaitsForIt) {
     Program setup = dist.start_setup();
     HWND splash = nullptr;
     ASSERT_TRUE(wait_until([&] { return (splash = FindWindowA(nullptr, "Maelwick")) != nullptr; }, LIMIT));
-    Sleep(300);
-    EXPECT_EQ(find_window(setup.id(), ini.name + " - v" + ini.version, ""), nullptr);
+    // No wizard while the splash stays (it is started for 4 seconds), and
+    // the splash was there all that time, answering.
+    EXPECT_FALSE(wait_until([&] { return find_window(setup.id(), ini.title(), "") != nullptr; }, 300));
+    EXPECT_TRUE(window_answers(splash));
+    EXPECT_TRUE(program_running(setup));
     PostMessageA(splash, WM_CLOSE, 0, 0);
     HWND wizard = wait_wizard(setup, ini);
     ASSERT_NE(wizard, nullptr);

@@ -1,5 +1,7 @@
-// End-to-end support for the kit's own programs: distribution folders, the
-// settings they carry, and the user's shell folders of the test prefix.
+// The kit's own programs as the driver sees them: distribution folders and
+// the settings they carry, Setup's wizard and result window, and the user's
+// shell folders.  Controls go by the names the programs give them
+// (installer/setup.h, uninstaller/uninstall.h).
 #pragma once
 
 #include <windows.h>
@@ -7,8 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver.h"
-#include "tests/support/scratch.h"
+#include "driver/driver.h"
+#include "driver/scratch.h"
+#include "installer/setup.h"
+
+// The wizard's pages, in the order of their tabs in PAGES.
+enum WizardPage : int { PRESENTATION_PAGE, CHARTER_PAGE, USE_PAGE, OPTIONS_PAGE };
+
+// The entries of the language window's list, in their order.
+enum LanguageEntry : int { FRENCH_ENTRY, ENGLISH_ENTRY };
 
 // setup.ini as an author writes it (Windows-1252 bytes).
 struct SetupIni {
@@ -27,26 +36,38 @@ struct SetupIni {
     std::vector<std::string> lines_en{"Welcome", "", "", "", "", "", "", "", "End"};
 
     std::string text() const;
+    // The title of Setup's wizard and result window: "name - vversion".
+    std::string title() const { return name + " - v" + version; }
+};
+
+// Setup started from a distribution, with its wizard (null when it did not
+// come).
+struct SetupWizard {
+    Program setup;
+    HWND wizard = nullptr;
 };
 
 // A distribution folder: the kit's programs from the build beside the
 // author's files.  Removed with everything in it when the object goes.
 class Distribution {
 public:
-    explicit Distribution(const SetupIni& ini, bool with_splash = false);
+    explicit Distribution(const SetupIni& ini, bool with_splash = false, Where where = Where::current());
     void write(const std::string& relative, const std::string& bytes) const;
-    void copy_program(const std::string& built_name, const std::string& relative) const;
+    void copy_program(const std::string& built_name, const std::string& relative,
+                      Where where = Where::current()) const;
     std::string path(const std::string& relative = "") const { return folder_.path() + relative; }
     const SetupIni& ini() const { return ini_; }
     // Starts Setup.exe from the folder.
     Program start_setup(Where where = Where::current()) const;
+    // Starts Setup.exe from the folder and waits for its wizard (wait_wizard).
+    SetupWizard start_wizard(Where where = Where::current()) const;
 
 private:
     ScratchFolder folder_;
     SetupIni ini_;
 };
 
-// The user's shell folders in the test prefix, each ending with "\".
+// The user's shell folders in the prefix, each ending with "\".
 std::string shell_folder(int csidl);
 // The program's folder in the Start menu: Programs, "Tarvo", the name, "\".
 std::string start_menu_folder(const std::string& program_name);
@@ -58,6 +79,11 @@ void remove_shell_traces(const std::string& program_name, const std::vector<std:
 // The wizard of a Setup started for that settings file, once its event loop
 // takes events.
 HWND wait_wizard(const Program& setup, const SetupIni& ini, Where where = Where::current());
+
+// Presses "Suivant" on the first page, its licence box unticked, until the
+// wizard refuses with a message box, and returns that box still open.  The
+// refusal shows that the wizard's event loop takes events.
+MessageBoxSeen wait_consent_refusal(const Program& setup, HWND wizard, Where where = Where::current());
 
 // Answers the language window: "English" (or leaves "Francais") and "OK".
 bool choose_language(const Program& setup, bool english, Where where = Where::current());
@@ -84,6 +110,22 @@ bool enabled_now(HWND window, int id);
 // alone may be seen while the run has not begun.  Null after `limit_ms`.
 HWND wait_result_finished(const Program& setup, const std::string& title, DWORD limit_ms);
 
+// Whether the record in the install directory is complete: Setup writes it
+// last, its last line the program's Start-menu folder.
+bool record_complete(const std::string& install_dir, const std::string& program_name);
+
+// Setup's result window once the whole installation is made: the run ended
+// (wait_result_finished) and the record complete, for "Terminer" is enabled
+// before the shortcuts and the record are made.  Null after `limit_ms`.
+HWND wait_installed(const Program& setup, const SetupIni& ini, const std::string& install_dir, DWORD limit_ms,
+                    Where where = Where::current());
+
+// A harmless click that the program answers in its event loop: `opener`
+// (a banner or the licence button) opens the licence window, which is then
+// closed.  The click is posted, so the program takes it after everything
+// sent or posted to it before.  True when the window came and went.
+bool licence_window_answers(const Program& setup, HWND window, int opener, Where where = Where::current());
+
 // What the program shows: its top-level windows with their controls' ids,
 // classes and texts, and the lines of its list boxes.  For failure messages.
 std::string describe_windows(const Program& program);
@@ -94,7 +136,7 @@ std::vector<HWND> descendants(HWND window);
 HWND find_by_class(HWND window, const std::string& class_name, const std::string& text = "");
 
 // Closes the folder windows that the programs open on their folders, so
-// that they do not pile up over a test run.
+// that they do not pile up over a run.
 void close_folder_windows();
 
 // Waits for the folder window titled `title` that a program opens (Explorer

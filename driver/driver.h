@@ -1,10 +1,10 @@
-// End-to-end driver: starts the kit's programs as processes and acts on their
-// windows from outside, as a user would, by control id.
+// The driver: starts programs as processes and acts on their windows from
+// outside, as a user would, by control id.
 //
-// A function that cannot do what it was asked reports a non-fatal GoogleTest
-// failure at the calling test's line (the defaulted `where` argument) and
-// returns a value the test can assert on.  The find_* functions only look and
-// report nothing.  Texts are Windows-1252 bytes.
+// A function that cannot do what it was asked reports a failure at its
+// caller's line (the defaulted `where` argument) and returns a value the
+// caller can check.  The find_* functions only look and report nothing.
+// Texts are Windows-1252 bytes.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,13 @@
 #include <vector>
 
 using Where = std::source_location;
+
+// Where failures go: the program that uses the driver sets the handler
+// before its first driver call (the tests make each failure a non-fatal
+// test failure at that line).  Without one, failures are printed on stderr.
+using FailureHandler = void (*)(const char* file, int line, const std::string& message);
+FailureHandler set_failure_handler(FailureHandler handler);  // returns the handler it replaces
+void report_failure(const Where& where, const std::string& message);
 
 // A started program.  Owns its process handle; a program still running when
 // its record goes is killed, so a failing test leaves nothing behind.
@@ -45,6 +52,8 @@ bool program_running(const Program& program);
 long long wait_program_end(Program& program, DWORD limit_ms, Where where = Where::current());
 void kill_program(Program& program);
 bool wait_until(const std::function<bool()>& condition, DWORD limit_ms);
+// Whether a process runs whose program file is named `file_name` ("App.exe").
+bool process_named_running(const std::string& file_name);
 
 // Top-level windows of a process, shown or not.  "" matches any title or class.
 std::vector<HWND> top_windows(DWORD process_id);
@@ -57,6 +66,9 @@ HWND wait_any_window(const Program& program, const std::string& title,
                      Where where = Where::current());
 std::string window_title(HWND window);
 std::string window_class(HWND window);
+// Whether the window's program takes a message within `limit_ms`: it waits
+// in a message loop, neither busy nor hung.
+bool window_answers(HWND window, DWORD limit_ms = 1000);
 
 // Controls anywhere below `window` (panels, tab controls, their pages).
 // A window shown while its controls are still being made needs wait_control.
@@ -80,7 +92,9 @@ bool click_tab(HWND window, int id, int index, Where where = Where::current());
 int selected_tab(HWND window, int id, Where where = Where::current());
 std::vector<std::string> tab_captions(HWND window, int id, Where where = Where::current());
 
-// Message boxes: top-level "#32770" windows of the process.
+// Message boxes: top-level "#32770" windows of the process.  The box's text
+// is its static control MESSAGE_BOX_TEXT.
+constexpr int MESSAGE_BOX_TEXT = 0xFFFF;
 struct MessageBoxSeen {
     HWND box = nullptr;  // null when none came
     std::string title;

@@ -1,5 +1,6 @@
-#include "tests/support/scratch.h"
+#include "driver/scratch.h"
 
+#include <algorithm>
 #include <cstdio>
 
 ScratchFolder::ScratchFolder() {
@@ -63,6 +64,24 @@ std::string read_bytes(const std::string& path) {
     return bytes;
 }
 
+std::vector<std::string> split_lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : bytes) {
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        line.clear();
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> read_lines(const std::string& path) { return split_lines(read_bytes(path)); }
+
 bool exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -92,4 +111,44 @@ void make_user_key(const std::string& path) {
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
         ERROR_SUCCESS)
         RegCloseKey(key);
+}
+
+static void list_folder(const std::string& folder, const std::string& relative, std::vector<TreeEntry>* entries) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + relative + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            entries->push_back({relative + name + "\\", -2});
+            list_folder(folder, relative + name + "\\", entries);
+        } else {
+            long long size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            entries->push_back({relative + name, size});
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+std::vector<TreeEntry> list_tree(const std::string& folder) {
+    std::vector<TreeEntry> entries;
+    list_folder(folder, "", &entries);
+    std::sort(entries.begin(), entries.end(), [](const TreeEntry& a, const TreeEntry& b) { return a.path < b.path; });
+    return entries;
+}
+
+static bool folder_there(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool copy_tree(const std::string& from, const std::string& to) {
+    bool copied = folder_there(to);
+    for (const TreeEntry& entry : list_tree(from)) {
+        std::string target = to + entry.path;
+        bool done = entry.is_folder() ? folder_there(target)
+                                     : CopyFileA((from + entry.path).c_str(), target.c_str(), FALSE) != FALSE;
+        copied = done && copied;
+    }
+    return copied;
 }

@@ -1,9 +1,8 @@
-#include "tests/e2e/driver.h"
+#include "driver/driver.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
-
-#include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -17,8 +16,19 @@ static const DWORD CLICK_LIMIT_MS = 2000;
 static const UINT KILLED_EXIT_CODE = 0xDEAD;
 static const int TEXT_CHARS = 4096;
 
-static void report(const Where& where, const std::string& what) {
-    ADD_FAILURE_AT(where.file_name(), where.line()) << what;
+static void print_failure(const char* file, int line, const std::string& message) {
+    std::fprintf(stderr, "%s:%d: %s\n", file, line, message.c_str());
+}
+
+static FailureHandler failure_handler = print_failure;
+
+// A null handler puts back the printing one.
+FailureHandler set_failure_handler(FailureHandler handler) {
+    return std::exchange(failure_handler, handler ? handler : print_failure);
+}
+
+void report_failure(const Where& where, const std::string& message) {
+    failure_handler(where.file_name(), static_cast<int>(where.line()), message);
 }
 
 static std::string hex(unsigned long value) {
@@ -52,16 +62,11 @@ Program& Program::operator=(Program&& other) noexcept {
     return *this;
 }
 
+// A buffer for the longest path the system takes (32767 characters and the
+// NUL) holds any program's path.
 std::string program_folder() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    std::string path(32768, '\0');
+    path.resize(GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
     return path.substr(0, path.find_last_of('\\') + 1);
 }
 
@@ -87,7 +92,8 @@ Program start_program(const std::string& program, const std::string& folder,
     DWORD error = GetLastError();
     if (null_device != INVALID_HANDLE_VALUE) CloseHandle(null_device);
     if (!created) {
-        report(where, "cannot start " + program + " in \"" + folder + "\" (error " + std::to_string(error) + ")");
+        report_failure(where, "cannot start " + program + " in \"" + folder + "\" (error " +
+                                  std::to_string(error) + ")");
         return Program();
     }
     CloseHandle(started.hThread);
@@ -102,12 +108,12 @@ bool program_running(const Program& program) {
 // and had to be killed; -2 when there is no program.
 long long wait_program_end(Program& program, DWORD limit_ms, Where where) {
     if (!program.started()) {
-        report(where, "no started program to wait for");
+        report_failure(where, "no started program to wait for");
         return -2;
     }
     if (WaitForSingleObject(program.process(), limit_ms) == WAIT_TIMEOUT) {
         kill_program(program);
-        report(where, "program " + std::to_string(program.id()) + " did not end within " +
+        report_failure(where, "program " + std::to_string(program.id()) + " did not end within " +
                           std::to_string(limit_ms) + " ms: killed");
         return -1;
     }
@@ -129,6 +135,22 @@ bool wait_until(const std::function<bool()>& condition, DWORD limit_ms) {
         if (GetTickCount() - start >= limit_ms) return false;
         Sleep(POLL_MS);
     }
+}
+
+// The snapshot names each process by its program file, without a folder.
+bool process_named_running(const std::string& file_name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry)) {
+        const char* name = std::strrchr(entry.szExeFile, '\\');
+        found = lstrcmpiA(name ? name + 1 : entry.szExeFile, file_name.c_str()) == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
 }
 
 // ---- Top-level windows ----
@@ -161,6 +183,12 @@ std::string window_class(HWND window) {
     return name;
 }
 
+bool window_answers(HWND window, DWORD limit_ms) {
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, limit_ms,
+                               &ignored) != 0;
+}
+
 // Window classes are named without regard to case, as the system does.
 static bool class_is(HWND window, const std::string& class_name) {
     return class_name.empty() || lstrcmpiA(window_class(window).c_str(), class_name.c_str()) == 0;
@@ -189,7 +217,7 @@ static HWND wait_top_window(const Program& program, const std::string& title,
         return window && (!shown || IsWindowVisible(window));
     }, limit_ms);
     if (window && (!shown || IsWindowVisible(window))) return window;
-    report(where, std::string("no ") + (shown ? "shown " : "") + "window titled \"" + title +
+    report_failure(where, std::string("no ") + (shown ? "shown " : "") + "window titled \"" + title +
                       "\" of class \"" + class_name + "\" within " + std::to_string(limit_ms) +
                       " ms; the program's windows:" + windows_of(program));
     return nullptr;
@@ -237,19 +265,19 @@ HWND wait_control(HWND window, int id, DWORD limit_ms, Where where) {
     HWND control = nullptr;
     wait_until([&] { return (control = find_control(window, id)) != nullptr; }, limit_ms);
     if (!control)
-        report(where, "no control " + std::to_string(id) + " within " +
+        report_failure(where, "no control " + std::to_string(id) + " within " +
                           std::to_string(limit_ms) + " ms in " + describe(window));
     return control;
 }
 
 static HWND need_control(HWND window, int id, const std::string& class_name, const Where& where) {
     if (!window || !IsWindow(window)) {
-        report(where, "no window to look for control " + std::to_string(id) + " in");
+        report_failure(where, "no window to look for control " + std::to_string(id) + " in");
         return nullptr;
     }
     HWND control = find_control(window, id, class_name);
     if (!control)
-        report(where, "no control " + std::to_string(id) +
+        report_failure(where, "no control " + std::to_string(id) +
                           (class_name.empty() ? "" : " of class " + class_name) + " in " +
                           describe(window));
     return control;
@@ -270,7 +298,7 @@ static HWND usable_control(HWND window, int id, const std::string& class_name,
         if (!IsWindowEnabled(around)) why = "inside a disabled window";
     }
     if (why.empty()) return control;
-    report(where, "cannot " + action + " control " + std::to_string(id) + " in " +
+    report_failure(where, "cannot " + action + " control " + std::to_string(id) + " in " +
                       describe(window) + ": it is " + why);
     return nullptr;
 }
@@ -282,7 +310,7 @@ static bool send(HWND control, UINT message, WPARAM wparam, LPARAM lparam, LRESU
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutA(control, message, wparam, lparam, SMTO_NORMAL, SEND_LIMIT_MS,
                              &answer)) {
-        report(where, "message " + hex(message) + " to control " +
+        report_failure(where, "message " + hex(message) + " to control " +
                           std::to_string(GetDlgCtrlID(control)) + " got no answer (error " +
                           std::to_string(GetLastError()) + ")");
         return false;
@@ -359,7 +387,7 @@ static bool list_line(HWND control, LRESULT index, std::string* line, const Wher
     if (!SendMessageTimeoutW(control, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide.data()),
                              SMTO_NORMAL, SEND_LIMIT_MS, &copied) ||
         static_cast<LRESULT>(copied) < 0) {
-        report(where, "cannot read line " + std::to_string(index) + " of list " +
+        report_failure(where, "cannot read line " + std::to_string(index) + " of list " +
                           std::to_string(GetDlgCtrlID(control)));
         return false;
     }
@@ -406,7 +434,7 @@ static bool select_item(HWND window, int id, int index, UINT select, WORD notifi
     LRESULT result = -1;
     if (!control || !send(control, select, index, 0, &result, where)) return false;
     if (result < 0) {
-        report(where, "control " + std::to_string(id) + " has no item " + std::to_string(index));
+        report_failure(where, "control " + std::to_string(id) + " has no item " + std::to_string(index));
         return false;
     }
     WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), notification);
@@ -460,7 +488,7 @@ private:
 
 static bool reachable(const RemoteBlock& block, const Where& where) {
     if (block.address()) return true;
-    report(where, "cannot reach the memory of the program (error " +
+    report_failure(where, "cannot reach the memory of the program (error " +
                       std::to_string(GetLastError()) + ")");
     return false;
 }
@@ -473,7 +501,7 @@ static bool tab_rectangle(HWND tab, int index, RECT* rect, const Where& where) {
               where))
         return false;
     if (!found) {
-        report(where, "tab control " + std::to_string(GetDlgCtrlID(tab)) + " has no tab " +
+        report_failure(where, "tab control " + std::to_string(GetDlgCtrlID(tab)) + " has no tab " +
                           std::to_string(index));
         return false;
     }
@@ -516,7 +544,7 @@ std::vector<std::string> tab_captions(HWND window, int id, Where where) {
             !send(tab, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(block.address()), &found,
                   where) ||
             !found || !block.read(sizeof item, caption.data(), caption.size())) {
-            report(where, "cannot read the caption of tab " + std::to_string(index));
+            report_failure(where, "cannot read the caption of tab " + std::to_string(index));
             break;
         }
         captions.push_back(until_nul(caption));
@@ -537,12 +565,12 @@ MessageBoxSeen wait_message_box(const Program& program, DWORD limit_ms, Where wh
     MessageBoxSeen seen;
     wait_until([&] { return (seen.box = find_message_box(program.id())) != nullptr; }, limit_ms);
     if (!seen.box) {
-        report(where, "no message box within " + std::to_string(limit_ms) +
+        report_failure(where, "no message box within " + std::to_string(limit_ms) +
                           " ms; the program's windows:" + windows_of(program));
         return seen;
     }
     seen.title = window_title(seen.box);
-    seen.text = control_text(seen.box, 0xFFFF, where);  // the box's text is static 0xFFFF
+    seen.text = control_text(seen.box, MESSAGE_BOX_TEXT, where);
     return seen;
 }
 
@@ -560,18 +588,18 @@ MessageBoxSeen answer_message_box(const Program& program, DWORD limit_ms, Where 
     if (!seen.box) return seen;
     HWND button = ok_button(seen.box);
     if (!button) {
-        report(where, "message box \"" + seen.title + "\" has no button to press");
+        report_failure(where, "message box \"" + seen.title + "\" has no button to press");
         return seen;
     }
     send(button, BM_CLICK, 0, 0, nullptr, where);
     if (!wait_until([&] { return !IsWindow(seen.box); }, SEND_LIMIT_MS))
-        report(where, "message box \"" + seen.title + "\" still open after its button was pressed");
+        report_failure(where, "message box \"" + seen.title + "\" still open after its button was pressed");
     return seen;
 }
 
 bool request_close(HWND window, Where where) {
     if (!window || !IsWindow(window)) {
-        report(where, "no window to close");
+        report_failure(where, "no window to close");
         return false;
     }
     return PostMessageA(window, WM_CLOSE, 0, 0);
@@ -636,7 +664,7 @@ ShortcutValues read_shortcut(const std::string& path, Where where) {
         values.show_command = stored_show_command(path);
         values.read = true;
     } else {
-        report(where, "cannot read shortcut " + path + " (result " + hex(result) + ")");
+        report_failure(where, "cannot read shortcut " + path + " (result " + hex(result) + ")");
     }
     if (file) file->Release();
     if (link) link->Release();

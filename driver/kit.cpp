@@ -1,7 +1,11 @@
-#include "tests/e2e/kit.h"
+#include "driver/kit.h"
 
-#include <gtest/gtest.h>
 #include <shlobj.h>
+
+#include "runtime/path_text.h"
+
+// How long the programs may take to show a window or answer an action.
+static const DWORD LIMIT_MS = 15000;
 
 std::string SetupIni::text() const {
     std::string t = "[ Informations sur le logiciel]\r\nNom=" + name + "\r\nVersion=" + version + "\r\n\r\n";
@@ -22,10 +26,10 @@ std::string SetupIni::text() const {
     return t;
 }
 
-Distribution::Distribution(const SetupIni& ini, bool with_splash) : ini_(ini) {
-    copy_program("Setup.exe", "Setup.exe");
-    copy_program("Uninstall.exe", "Uninstall.exe");
-    if (with_splash) copy_program("Tarvo.exe", "Tarvo.exe");
+Distribution::Distribution(const SetupIni& ini, bool with_splash, Where where) : ini_(ini) {
+    copy_program("Setup.exe", "Setup.exe", where);
+    copy_program("Uninstall.exe", "Uninstall.exe", where);
+    if (with_splash) copy_program("Tarvo.exe", "Tarvo.exe", where);
     write("setup.ini", ini.text());
 }
 
@@ -33,21 +37,27 @@ void Distribution::write(const std::string& relative, const std::string& bytes) 
     write_bytes(path(relative), bytes);
 }
 
-void Distribution::copy_program(const std::string& built_name, const std::string& relative) const {
+void Distribution::copy_program(const std::string& built_name, const std::string& relative, Where where) const {
     std::string from = program_folder() + built_name;
-    EXPECT_TRUE(CopyFileA(from.c_str(), path(relative).c_str(), FALSE)) << from;
+    if (!CopyFileA(from.c_str(), path(relative).c_str(), FALSE))
+        report_failure(where, "cannot copy " + from + " (error " + std::to_string(GetLastError()) + ")");
 }
 
 Program Distribution::start_setup(Where where) const {
     return start_program(path("Setup.exe"), path(), "", where);
 }
 
+SetupWizard Distribution::start_wizard(Where where) const {
+    SetupWizard started;
+    started.setup = start_setup(where);
+    if (started.setup.started()) started.wizard = wait_wizard(started.setup, ini_, where);
+    return started;
+}
+
 std::string shell_folder(int csidl) {
     char buffer[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, csidl, nullptr, 0, buffer);
-    std::string folder = buffer;
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
+    return with_backslash(buffer);
 }
 
 std::string start_menu_folder(const std::string& program_name) {
@@ -62,33 +72,37 @@ void remove_shell_traces(const std::string& program_name, const std::vector<std:
 
 // The wizard is shown before its controls exist, and the events that come
 // while it is being built are drained unread.  So wait for its last control,
-// then prove that the event loop runs: "Suivant" without the licence box
-// ticked answers with a message box once the loop takes events.
+// then for the answer of its event loop.
 HWND wait_wizard(const Program& setup, const SetupIni& ini, Where where) {
-    HWND wizard = wait_window(setup, ini.name + " - v" + ini.version, "", 15000, where);
-    if (!wizard || !wait_control(wizard, 4, 15000, where)) return nullptr;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (check_state(wizard, 19, where) != 0) break;
-        post_click(wizard, 13, where);
-        if (wait_until([&] { return find_message_box(setup.id()) != nullptr; }, 300)) {
-            answer_message_box(setup, 15000, where);
-            wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, 15000);
-            return wizard;
-        }
+    HWND wizard = wait_window(setup, ini.title(), "", LIMIT_MS, where);
+    if (!wizard || !wait_control(wizard, INSTALL_BUTTON, LIMIT_MS, where)) return nullptr;
+    if (!wait_consent_refusal(setup, wizard, where).box) return nullptr;
+    answer_message_box(setup, LIMIT_MS, where);
+    wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT_MS);
+    return wizard;
+}
+
+// A click taken while the wizard was still being built is lost: it is
+// repeated until the box comes.
+MessageBoxSeen wait_consent_refusal(const Program& setup, HWND wizard, Where where) {
+    for (int attempt = 0; attempt < 50 && check_state(wizard, CONSENT_BOX, where) == BST_UNCHECKED; ++attempt) {
+        post_click(wizard, NEXT_PAGE_1, where);
+        if (wait_until([&] { return find_message_box(setup.id()) != nullptr; }, 300))
+            return wait_message_box(setup, LIMIT_MS, where);
     }
-    ADD_FAILURE_AT(where.file_name(), where.line()) << "the wizard's event loop never answered";
-    return nullptr;
+    report_failure(where, "the wizard's event loop never answered");
+    return MessageBoxSeen();
 }
 
 HWND wait_built_window(const Program& program, const std::string& title, const std::string& control_class,
                        bool idle, Where where) {
-    HWND window = wait_window(program, title, "", 15000, where);
+    HWND window = wait_window(program, title, "", LIMIT_MS, where);
     if (!window) return nullptr;
-    if (!wait_until([&] { return find_by_class(window, control_class) != nullptr; }, 15000)) {
-        ADD_FAILURE_AT(where.file_name(), where.line()) << "no " << control_class << " in " << title;
+    if (!wait_until([&] { return find_by_class(window, control_class) != nullptr; }, LIMIT_MS)) {
+        report_failure(where, "no " + control_class + " in " + title);
         return nullptr;
     }
-    if (idle) WaitForInputIdle(program.process(), 15000);
+    if (idle) WaitForInputIdle(program.process(), LIMIT_MS);
     return window;
 }
 
@@ -110,30 +124,30 @@ std::string describe_windows(const Program& program) {
 bool choose_language(const Program& setup, bool english, Where where) {
     HWND language = wait_built_window(setup, "Langue / Language", "ComboBox", true, where);
     if (!language) return false;
-    if (english && !select_combo_item(language, GetDlgCtrlID(find_by_class(language, "ComboBox")), 1, where))
-        return false;
+    int list = GetDlgCtrlID(find_by_class(language, "ComboBox"));
+    if (english && !select_combo_item(language, list, ENGLISH_ENTRY, where)) return false;
     return click_control(language, GetDlgCtrlID(find_by_class(language, "Button", "OK")), where);
 }
 
 namespace {
 
 void give_consent(HWND wizard, Where where) {
-    click_tab(wizard, 20, 0, where);
-    if (check_state(wizard, 19, where) != 1) click_control(wizard, 19, where);
-    click_tab(wizard, 20, 3, where);
+    click_tab(wizard, PAGES, PRESENTATION_PAGE, where);
+    if (check_state(wizard, CONSENT_BOX, where) != BST_CHECKED) click_control(wizard, CONSENT_BOX, where);
+    click_tab(wizard, PAGES, OPTIONS_PAGE, where);
 }
 
 }  // namespace
 
 void press_install(HWND wizard, const std::string& directory, Where where) {
     give_consent(wizard, where);
-    type_text(wizard, 21, directory, where);
-    click_control(wizard, 4, where);
+    type_text(wizard, DIRECTORY_FIELD, directory, where);
+    click_control(wizard, INSTALL_BUTTON, where);
 }
 
 void press_install(HWND wizard, Where where) {
     give_consent(wizard, where);
-    click_control(wizard, 4, where);
+    click_control(wizard, INSTALL_BUTTON, where);
 }
 
 bool enabled_now(HWND window, int id) {
@@ -145,11 +159,42 @@ HWND wait_result_finished(const Program& setup, const std::string& title, DWORD 
     HWND result = nullptr;
     wait_until([&] {
         HWND w = find_window(setup.id(), title, "");
-        HWND log = w ? find_control(w, 10) : nullptr;
-        if (log && SendMessageA(log, LB_GETCOUNT, 0, 0) > 0 && enabled_now(w, 16)) result = w;
+        HWND log = w ? find_control(w, LOG_LIST) : nullptr;
+        if (log && SendMessageA(log, LB_GETCOUNT, 0, 0) > 0 && enabled_now(w, FINISH_BUTTON)) result = w;
         return result != nullptr;
     }, limit_ms);
     return result;
+}
+
+bool record_complete(const std::string& install_dir, const std::string& program_name) {
+    std::string record = read_bytes(with_backslash(install_dir) + "Uninstall.dat");
+    std::string menu = start_menu_folder(program_name);
+    return record.size() > menu.size() && record.compare(record.size() - menu.size(), menu.size(), menu) == 0;
+}
+
+HWND wait_installed(const Program& setup, const SetupIni& ini, const std::string& install_dir, DWORD limit_ms,
+                    Where where) {
+    HWND result = wait_result_finished(setup, ini.title(), limit_ms);
+    if (!result) {
+        report_failure(where, "no finished result window within " + std::to_string(limit_ms) +
+                                  " ms; the program shows:\n" + describe_windows(setup));
+        return nullptr;
+    }
+    if (!wait_until([&] { return record_complete(install_dir, ini.name); }, limit_ms)) {
+        report_failure(where, "the record in " + install_dir + " was not completed within " +
+                                  std::to_string(limit_ms) + " ms");
+        return nullptr;
+    }
+    return result;
+}
+
+bool licence_window_answers(const Program& setup, HWND window, int opener, Where where) {
+    if (!post_click(window, opener, where)) return false;
+    HWND licence = wait_built_window(setup, "Concepteur et licence", "SysTabControl32", false, where);
+    if (!licence || !request_close(licence, where)) return false;
+    if (wait_until([&] { return !IsWindow(licence) && IsWindowEnabled(window); }, LIMIT_MS)) return true;
+    report_failure(where, "the licence window did not close");
+    return false;
 }
 
 namespace {

@@ -1,0 +1,28 @@
+#include "driver/sample.h"
+
+SetupIni sample_ini() {
+    SetupIni ini;
+    ini.name = SAMPLE_NAME;
+    ini.version = "1.0";
+    return ini;
+}
+
+CarnetWindow wait_carnet(DWORD limit_ms, Where where) {
+    CarnetWindow found;
+    HWND window = nullptr;
+    if (!wait_until([&] { return (window = FindWindowA(CARNET_CLASS, SAMPLE_NAME)) && IsWindowVisible(window); },
+                    limit_ms)) {
+        report_failure(where, "no Carnet window within " + std::to_string(limit_ms) + " ms");
+        return found;
+    }
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
+    if (!process) {
+        report_failure(where, "cannot reach Carnet's process (error " + std::to_string(GetLastError()) + ")");
+        return found;
+    }
+    found.carnet = Program(process, id);
+    found.window = window;
+    return found;
+}
