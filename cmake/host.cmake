@@ -31,6 +31,7 @@ add_subdirectory(runtime)
 add_subdirectory(installer)
 add_subdirectory(uninstaller)
 add_subdirectory(splash)
+add_subdirectory(checker)
 
 enable_testing()
 add_subdirectory(tests/host)

@@ -7,6 +7,13 @@ SetupIni sample_ini() {
     return ini;
 }
 
+std::string sample_folder() {
+    std::string relative = program_folder() + "..\\distribution\\";
+    std::string full(MAX_PATH, '\0');
+    full.resize(GetFullPathNameA(relative.c_str(), MAX_PATH, full.data(), nullptr));
+    return full;
+}
+
 CarnetWindow wait_carnet(DWORD limit_ms, Where where) {
     CarnetWindow found;
     HWND window = nullptr;

@@ -16,6 +16,10 @@ constexpr const char* CARNET_PARENT_KEY = "Software\\Tarvo Exemple";
 // The sample's settings as far as the driver needs them: its name and version.
 SetupIni sample_ini();
 
+// <build>/distribution, where the build assembles the sample, beside the
+// bin folder of the running program; with "\".
+std::string sample_folder();
+
 // Carnet's window, and its process held so that a failure ends it.
 struct CarnetWindow {
     Program carnet;  // not started when no window came

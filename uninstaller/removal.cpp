@@ -7,6 +7,7 @@
 
 #include "runtime/runtime.h"
 #include "shell/shell.h"
+#include "uninstaller/folder_walk.h"
 #include "uninstaller/uninstall.h"
 
 namespace {
@@ -36,6 +37,26 @@ int64_t measured_size(const std::string& path) {
     int64_t size = file_size(path);
     return size >= 0 ? size : directory_entry_size();
 }
+
+// The walks over the disk, through the runtime's numbered listings.
+bool list_disk_folder(void*, const std::string& folder, int level, std::vector<WalkEntry>& entries) {
+    entries.clear();
+    if (!examine_directory(level, folder, "*.*")) return false;
+    int kind;
+    while ((kind = next_directory_entry()) != ENTRY_NONE) {
+        std::string name = directory_entry_name();
+        if (is_dot(name)) continue;
+        if (kind == ENTRY_FILE) entries.push_back({name, false, false, measured_size(folder + name)});
+        else entries.push_back({name, true, is_link(), 0});
+    }
+    return true;
+}
+
+void report_unlisted_folder(void*, const std::string&) { message_box(U(FOLDER_ERROR_TITLE), U(FOLDER_NOT_OPENED), 0); }
+
+void clear_disk_folder(void*, const std::string& folder) { clear_folder(folder); }
+
+const FolderWalkOps DISK_WALK = {list_disk_folder, report_unlisted_folder, clear_disk_folder};
 
 }  // namespace
 
@@ -76,73 +97,14 @@ void delete_program_folder_file(const std::string& entry) {
     delete_file(current_folder() + entry);
 }
 
-// Total bytes under folder, links not followed; 1 when some folder of the
-// tree cannot be listed.  Sizes and the total are 64-bit: a 4 GiB file or
-// sizes that would wrap a 32-bit total to 0 must never look like an empty
-// folder.
+// Bytes under folder; 1 when some folder of the tree cannot be listed.
 int64_t folder_tree_size(const std::string& folder) {
     constexpr int LISTING = 100;
-    int64_t total = 0;
-    bool failed = false;
-    std::vector<std::string> pending{with_backslash(folder)};
-    while (!pending.empty()) {
-        std::string current = pending.back();
-        pending.pop_back();
-        if (!examine_directory(LISTING, current, "*.*")) {
-            failed = true;
-            continue;
-        }
-        int kind;
-        while ((kind = next_directory_entry()) != ENTRY_NONE) {
-            std::string name = directory_entry_name();
-            if (kind == ENTRY_FILE)
-                total += measured_size(current + name);
-            else if (!is_dot(name) && !is_link())
-                pending.push_back(current + name + "\\");
-        }
-    }
-    return failed ? 1 : total;
+    return tree_size(with_backslash(folder), LISTING, DISK_WALK, nullptr);
 }
-
-namespace {
-
-constexpr int64_t WALK_FAILED = -1;
-
-// The post-order walk of remove_empty_folders.  Returns the bytes left
-// under folder after its empty subfolders went, or WALK_FAILED when a
-// folder of its tree could not be listed.  Adding the children's results
-// replaces measuring each folder's whole tree again, so the clean-up stays
-// linear in the size of the tree.
-int64_t remove_empty_tree(const std::string& folder, int level) {
-    if (!examine_directory(level, folder, "*.*")) {
-        message_box(U(FOLDER_ERROR_TITLE), U(FOLDER_NOT_OPENED), 0);
-        return WALK_FAILED;
-    }
-    int64_t total = 0;
-    bool failed = false;
-    int kind;
-    while ((kind = next_directory_entry()) != ENTRY_NONE) {
-        std::string name = directory_entry_name();
-        if (kind == ENTRY_FILE) {
-            total += measured_size(folder + name);
-        } else if (!is_dot(name) && is_link()) {
-            failed = true;  // what a link leads to is not ours: keep the folder
-        } else if (!is_dot(name)) {
-            int64_t below = remove_empty_tree(folder + name + "\\", level + 1);
-            select_directory(level);
-            if (below == WALK_FAILED) failed = true;
-            else total += below;
-        }
-    }
-    if (failed) return WALK_FAILED;
-    if (total == 0) clear_folder(folder);
-    return total;
-}
-
-}  // namespace
 
 void remove_empty_folders(const std::string& folder, int level) {
-    remove_empty_tree(with_backslash(folder), level);
+    remove_empty_tree(with_backslash(folder), level, DISK_WALK, nullptr);
 }
 
 // Deletes the files directly in folder, read-only ones too, then the folder

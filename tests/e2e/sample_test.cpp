@@ -20,14 +20,6 @@ const std::string TEMPLATE =
     "HKEY_CURRENT_USER\\Software\\Tarvo Exemple\\Carnet\r\nHKEY_CURRENT_USER\\Software\\Tarvo Exemple\r\n"
     "[Fichiers]\r\n";
 
-// <build>/distribution, beside the bin folder of this test program.
-std::string sample_folder() {
-    std::string relative = program_folder() + "..\\distribution\\";
-    std::string full(MAX_PATH, '\0');
-    full.resize(GetFullPathNameA(relative.c_str(), MAX_PATH, full.data(), nullptr));
-    return full;
-}
-
 // The files under folder, relative paths, sorted.
 std::vector<std::string> files_under(const std::string& folder) {
     std::vector<std::string> files;

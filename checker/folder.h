@@ -1,0 +1,49 @@
+// The checker's only contact with the disk: listing folders and reading
+// files, read-only.  folder_posix.cpp serves the host, folder_win32.cpp the
+// Windows console program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct FolderEntry {
+    std::string native;       // the name as the disk holds it, to reach the entry
+    std::string name;         // the name in Windows-1252, as the installer sees it
+    bool representable;       // false: the name has no Windows-1252 spelling
+    bool folder;
+    bool link;                // a symbolic link or junction: never followed
+    int64_t size;             // bytes of a file
+};
+
+// The entries of a folder ("." and ".." left out) in the order the installer
+// meets them: on Windows the system's own order, on the host the order of
+// an NTFS disk (names compared in upper case).  False when it cannot be
+// listed.
+bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// folder + separator + native name.
+std::string native_path(const std::string& folder, const std::string& native_name);
+
+// Up to `limit` bytes of a file; *whole is false when it holds more.  False
+// when it cannot be read.
+bool read_file_bytes(const std::string& path, size_t limit, std::string* bytes, bool* whole);
+
+// What the folder is called on the command line, as an absolute path where
+// the system can give one.
+std::string absolute_folder(const std::string& folder);
+
+// A Windows-1252 text as this system's console shows it: UTF-8 on the host,
+// the bytes themselves on Windows.
+std::string console_text(std::string_view windows1252);
+
+// Standard output takes bytes as they are (no line-end translation), and
+// console lines end with this.
+void set_binary_output();
+extern const char* const CONSOLE_LINE_END;
+
+// The user's folders the previews assume: this user's on Windows, a typical
+// user's on the host.
+struct UserFolders;
+UserFolders user_folders();

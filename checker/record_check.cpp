@@ -1,0 +1,161 @@
+// The Uninstall.dat template as the installer completes it and the
+// uninstaller reads it.
+#include <algorithm>
+
+#include "checker/checks.h"
+#include "installer/setup.h"
+#include "runtime/line_split.h"
+#include "runtime/path_text.h"
+#include "runtime/text.h"
+#include "uninstaller/record.h"
+
+namespace {
+
+const char* const FILE_NAME = "Uninstall.dat";
+
+const char* const REGISTRY_ROOTS[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
+
+std::vector<std::string> header_names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < RECORD_HEADER_COUNT; ++i) names.push_back(RECORD_HEADERS[i].text);
+    return names;
+}
+
+std::string section_header(RecordSection section) {
+    for (int i = 0; i < RECORD_HEADER_COUNT; ++i)
+        if (RECORD_HEADERS[i].section == section) return RECORD_HEADERS[i].text;
+    return "";
+}
+
+bool looks_like_header(const std::string& line) {
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+bool holds_high_bytes_as_utf8(const std::string& line) {
+    std::string unused;
+    return std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
+           utf8_to_windows1252(line, &unused);
+}
+
+struct RecordScan {
+    CheckReport& report;
+    const DistributionTree& tree;
+    RecordSection section = SECTION_NONE;
+    bool any_header = false;
+};
+
+void error(RecordScan& scan, int line, const std::string& message) {
+    add_diagnostic(scan.report, FILE_NAME, line, SEVERITY_ERROR, message);
+}
+
+void warning(RecordScan& scan, int line, const std::string& message) {
+    add_diagnostic(scan.report, FILE_NAME, line, SEVERITY_WARNING, message);
+}
+
+// Line 2 holds the two-letter placeholder that Setup overwrites with "FR"
+// or "EN", which the uninstaller reads to choose its language.
+void check_language_lines(RecordScan& scan, const std::vector<std::string>& lines) {
+    if (lines.empty() || lines[0] != "[Langue]")
+        warning(scan, 1, "the first line is not \"[Langue]\": the record should start with \"[Langue]\" and a "
+                         "line of two characters that Setup replaces with the language code");
+    if (lines.size() < 2) {
+        error(scan, 1, "no second line: Setup writes the language code \"FR\" or \"EN\" where line 2 should "
+                       "start, which here is the end of line 1; add a line \"--\" after \"[Langue]\"");
+        return;
+    }
+    const std::string& second = lines[1];
+    if (second.size() != 2 || looks_like_header(strip_blanks(second)))
+        error(scan, 2, "Setup writes the language code over the first two bytes of this line, turning " +
+                           quoted(second) + " into " + quoted("FR" + second.substr(std::min<size_t>(2, second.size()))) +
+                           "; line 2 should hold two characters only, such as \"--\"");
+}
+
+void check_entry(RecordScan& scan, int number, const std::string& entry) {
+    switch (scan.section) {
+    case SECTION_NONE:
+        warning(scan, number, (scan.any_header ? "an entry under \"[Langue]\"" : "an entry before any header") +
+                                  std::string(": the uninstaller ignores it"));
+        break;
+    case SECTION_RUN: {
+        std::string program = string_field(entry, 1, "&");
+        if (!is_absolute_path(program) && installed_file(scan.tree, program).empty())
+            warning(scan, number, "the program " + quoted(program) + " is not a file the installation installs: "
+                                  "the uninstaller starts it from the install folder, where it will not be");
+        break;
+    }
+    case SECTION_REGISTRY: {
+        std::string root = string_field(entry, 1, "\\");
+        bool known = std::any_of(std::begin(REGISTRY_ROOTS), std::end(REGISTRY_ROOTS),
+                                 [&](const char* r) { return root == r; });
+        if (!known)
+            error(scan, number, "the uninstaller deletes keys only under HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, "
+                                "HKEY_LOCAL_MACHINE or HKEY_USERS, written in full and in capitals; " +
+                                    quoted(root) + " is none of them, so the key stays");
+        else if (entry.size() <= root.size() + 1)
+            error(scan, number, "a registry root without a key: the uninstaller deletes nothing here");
+        break;
+    }
+    case SECTION_PROGRAM_FOLDER:
+        if (is_absolute_path(entry))
+            warning(scan, number, "an entry of \"[Dossier du programme]\" names a file inside the install folder, "
+                                  "relative to it; this full path is taken inside the install folder and deletes "
+                                  "nothing");
+        break;
+    case SECTION_MENU:
+        warning(scan, number, "Setup appends its own \"[Menu]\" line; the last one counts, so this one is "
+                              "replaced");
+        break;
+    default:
+        break;
+    }
+}
+
+void check_line(RecordScan& scan, int number, const std::string& raw) {
+    if (raw.size() >= LINE_LIMIT)
+        error(scan, number, "a line of " + std::to_string(raw.size()) + " bytes or more: the uninstaller reads "
+                            "its first 63,999 bytes only");
+    if (holds_high_bytes_as_utf8(raw))
+        error(scan, number, "UTF-8 text: the uninstaller compares headers and names as Windows-1252 bytes, and "
+                            "reads " + quoted(raw) + "; save Uninstall.dat as Windows-1252 (ANSI)");
+    std::string line = strip_blanks(raw);
+    if (line.empty()) return;
+    RecordSection section = scan.section;
+    if (record_header(line, &section)) {
+        scan.section = section;
+        scan.any_header = true;
+        if (section == SECTION_MENU)
+            warning(scan, number, "Setup appends its own \"[Menu]\" section; remove this one");
+        return;
+    }
+    if (looks_like_header(line)) {
+        size_t distance = 0;
+        std::string nearest = nearest_name(line, header_names(), &distance);
+        std::string before = scan.any_header ? section_header(scan.section) : "no section";
+        error(scan, number, "the uninstaller knows no header " + quoted(line) + ": it reads this line and the "
+                            "entries below it as entries of " + (scan.any_header ? quoted(before) : before) +
+                            "; did you mean " + quoted(nearest) + "?");
+        return;
+    }
+    check_entry(scan, number, line);
+}
+
+}  // namespace
+
+void check_record_template(std::string_view bytes, const DistributionTree& tree, CheckReport& report) {
+    RecordScan scan{report, tree};
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        warning(scan, 1, "the file starts with a UTF-8 byte-order mark: save Uninstall.dat as Windows-1252 "
+                         "(ANSI), without one");
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t at = 0; at < bytes.size();) {
+        at = next_line(bytes, at, &line);
+        lines.push_back(line);
+    }
+    if (bytes.find('\0') != std::string_view::npos)
+        warning(scan, 0, "NUL bytes: the uninstaller takes each as a line end; save the file as plain text");
+    check_language_lines(scan, lines);
+    // Line 2 is the placeholder, never an entry.
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (i != 1) check_line(scan, static_cast<int>(i + 1), lines[i]);
+}

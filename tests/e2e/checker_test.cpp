@@ -1,0 +1,133 @@
+// The author's checker (TarvoCheck.exe) against the real programs: the
+// record it predicts is the one Setup writes, byte for byte, and what it
+// says the uninstaller will remove and keep is what Uninstall.exe removes
+// and keeps.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "driver/sample.h"
+#include "uninstaller/uninstall.h"
+
+namespace {
+
+constexpr DWORD LIMIT = 30000;
+const std::string DEFAULT_FOLDER = "C:\\Program files\\Carnet de notes\\";
+
+// Runs TarvoCheck.exe with these parameters; its standard output, and its
+// exit code in *code.
+std::string run_checker(const std::string& parameters, DWORD* code, const ScratchFolder& scratch) {
+    static int run = 0;
+    std::string output = scratch / ("checker-output-" + std::to_string(++run) + ".txt");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = file;
+    start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + program_folder() + "TarvoCheck.exe\" " + parameters;
+    *code = 99;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
+                       &process)) {
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, LIMIT), WAIT_OBJECT_0);
+        GetExitCodeProcess(process.hProcess, code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        ADD_FAILURE() << "TarvoCheck.exe did not start";
+    }
+    CloseHandle(file);
+    return read_bytes(output);
+}
+
+// The paths named after `prefix` on the lines that start with it (after two
+// blanks of indent), each up to the ":" that follows it, if any.
+std::vector<std::string> said(const std::string& output, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& line : split_lines(output)) {
+        std::string text = line.substr(0, 2) == "  " ? line.substr(2) : line;
+        if (text.compare(0, prefix.size(), prefix) != 0) continue;
+        std::string rest = text.substr(prefix.size());
+        if (rest.size() < 3 || rest[1] != ':' || rest[2] != '\\') continue;
+        size_t colon = rest.find(':', 2);
+        found.push_back(colon == std::string::npos ? rest : rest.substr(0, colon));
+    }
+    return found;
+}
+
+class CheckerAgainstThePrograms : public ::testing::Test {
+protected:
+    void TearDown() override {
+        remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
+        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
+        remove_tree(DEFAULT_FOLDER);
+        close_folder_windows();
+    }
+
+    ScratchFolder scratch;
+    std::string dist = scratch / "Distribution\\";
+};
+
+TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo) {
+    ASSERT_TRUE(copy_tree(sample_folder(), dist));
+    remove_tree(DEFAULT_FOLDER);
+    std::string folder = dist.substr(0, dist.size() - 1);
+    DWORD code = 0;
+    std::string report = run_checker("\"" + folder + "\"", &code, scratch);
+    EXPECT_EQ(code, 0u) << report;
+    EXPECT_NE(report.find("0 errors, 0 warnings"), std::string::npos) << report;
+    std::string predicted = run_checker("--record \"" + folder + "\"", &code, scratch);
+    EXPECT_EQ(code, 0u);
+
+    // Setup with the proposed folder and options, in French.
+    Program setup = start_program(dist + "Setup.exe", dist, "");
+    ASSERT_TRUE(choose_language(setup, false));
+    HWND wizard = wait_wizard(setup, sample_ini());
+    ASSERT_NE(wizard, nullptr);
+    press_install(wizard);
+    HWND result = wait_installed(setup, sample_ini(), DEFAULT_FOLDER, LIMIT);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(read_bytes(DEFAULT_FOLDER + "Uninstall.dat"), predicted);
+    EXPECT_TRUE(click_control(result, FINISH_BUTTON));
+    EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+    EXPECT_TRUE(close_folder_window(SAMPLE_NAME, LIMIT));
+    auto [carnet, window] = wait_carnet(LIMIT);
+    ASSERT_TRUE(carnet.started());
+    ASSERT_TRUE(type_text(window, CARNET_NOTES_EDIT, "notes"));
+    request_close(window);
+    EXPECT_EQ(wait_program_end(carnet, LIMIT), 0);
+    write_bytes(DEFAULT_FOLDER + "Aide\\empty.txt", "");  // no data: goes with its folder
+
+    std::string preview = run_checker("--uninstall \"" + DEFAULT_FOLDER.substr(0, DEFAULT_FOLDER.size() - 1) + "\"",
+                                      &code, scratch);
+    EXPECT_EQ(code, 0u) << preview;
+    std::vector<std::string> deleted = said(preview, "Delete ");
+    for (const std::string& empty : said(preview, "Delete the empty file ")) deleted.push_back(empty);
+    std::vector<std::string> removed = said(preview, "Remove the folder ");
+    std::vector<std::string> kept = said(preview, "Keep ");
+    std::vector<std::string> kept_folders = said(preview, "Keep the folder ");
+    EXPECT_GE(deleted.size(), 10u) << preview;
+    EXPECT_NE(std::find(removed.begin(), removed.end(), DEFAULT_FOLDER + "Aide\\"), removed.end()) << preview;
+    EXPECT_NE(std::find(kept_folders.begin(), kept_folders.end(), DEFAULT_FOLDER), kept_folders.end()) << preview;
+
+    Program uninstaller = start_program(DEFAULT_FOLDER + "Uninstall.exe", DEFAULT_FOLDER, "");
+    HWND remover = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
+    ASSERT_NE(remover, nullptr);
+    ASSERT_NE(wait_control(remover, CANCEL_BUTTON, LIMIT), nullptr);
+    EXPECT_TRUE(click_control(remover, UNINSTALL_BUTTON));
+    answer_message_box(uninstaller, LIMIT);
+    EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
+    close_folder_windows();
+
+    for (const std::string& path : deleted) EXPECT_FALSE(exists(path)) << path;
+    for (const std::string& folder_path : removed) EXPECT_FALSE(exists(folder_path)) << folder_path;
+    for (const std::string& path : kept) EXPECT_TRUE(exists(path)) << path;
+    for (const std::string& folder_path : kept_folders) EXPECT_TRUE(exists(folder_path)) << folder_path;
+    EXPECT_TRUE(exists(DEFAULT_FOLDER + "Carnet.txt"));
+}
+
+}  // namespace
