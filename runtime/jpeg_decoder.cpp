@@ -33,6 +33,10 @@ JpegDecoder jpeg;
 
 constexpr JOCTET END_OF_IMAGE[] = {0xFF, JPEG_EOI};
 
+// The library's working memory for one picture; the programs' own need a
+// few hundred kilobytes.
+constexpr long MAX_DECODER_MEMORY = 64L << 20;
+
 void on_fatal_error(j_common_ptr) {
     longjmp(jpeg.recovery, 1);
 }
@@ -111,6 +115,12 @@ int check_jpeg(const void* data, size_t length) {
     jpeg.errors.trace_level = 0;
     if (setjmp(jpeg.recovery) == 0) {
         jpeg_CreateDecompress(&jpeg.info, 62, sizeof(jpeg_decompress_struct));
+        // A picture whose decoding would need more working memory than this
+        // (a progressive one claiming tens of thousands of pixels a side
+        // asks for gigabytes before its first row) is refused instead: the
+        // library has no backing store to fall back on and stops with an
+        // error.
+        jpeg.info.mem->max_memory_to_use = MAX_DECODER_MEMORY;
         attach_memory_source();
         if (start_rgb_output()) return 1;
     }
