@@ -8,6 +8,7 @@
 
 #include "checker/distribution.h"
 #include "checker/report.h"
+#include "runtime/path_text.h"
 
 // Where setup.ini sets each key the installer reads: key name (as the
 // installer names it) to line, for the group it belongs to.
@@ -34,10 +35,6 @@ void check_record_template(std::string_view bytes, const DistributionTree& tree,
 // own programs, the files the settings name, the licence pages, the web
 // link, names and path lengths.
 void check_files(const DistributionTree& tree, const SettingsLines& lines, CheckReport& report);
-
-// A name a file can hold on Windows: no control character, none of
-// \ / : * ? " < > |, not ending in a blank or a dot, not a device name.
-bool is_valid_file_name(std::string_view name);
 
 // The installed relative path ("\" between names) that a path of the
 // settings names, when the copy installs such a file; "" otherwise.

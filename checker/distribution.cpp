@@ -26,6 +26,7 @@ bool read_level(DistributionTree& tree, const std::string& native, const std::st
         d.link = e.link;
         d.representable = representable && e.representable;
         d.size = e.size;
+        d.attributes = e.attributes;
         d.depth = depth;
         tree.entries.push_back(d);
         if (d.folder && !d.link && depth < MAX_DEPTH &&

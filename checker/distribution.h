@@ -14,6 +14,7 @@ struct DistributionEntry {
     bool link = false;
     bool representable = true;  // every name on the way has a Windows-1252 spelling
     int64_t size = 0;
+    uint32_t attributes = 0;    // read-only, hidden, system
     int depth = 0;              // 0 for an entry of the distribution folder itself
 };
 

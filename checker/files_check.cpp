@@ -161,20 +161,6 @@ void check_auxiliary(const DistributionTree& tree, const SettingsLines& lines, c
 
 }  // namespace
 
-bool is_valid_file_name(std::string_view name) {
-    if (name.empty() || name.back() == ' ' || name.back() == '.') return false;
-    for (char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
-            return false;
-    std::string_view stem = name.substr(0, name.find('.'));
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-        if (same_ignoring_ascii_case(stem, device)) return false;
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
-        (same_ignoring_ascii_case(stem.substr(0, 3), "COM") || same_ignoring_ascii_case(stem.substr(0, 3), "LPT")))
-        return false;
-    return true;
-}
-
 std::string installed_file(const DistributionTree& tree, const std::string& relative) {
     const DistributionEntry* entry = find_ignoring_case(tree, relative);
     if (!entry || entry->folder || copy_rule(setup, entry_name(entry->path)) != COPY_INSTALLED) return "";

@@ -15,6 +15,7 @@ struct FolderEntry {
     bool folder;
     bool link;                // a symbolic link or junction: never followed
     int64_t size;             // bytes of a file
+    uint32_t attributes;      // the Windows attributes kept by packages: read-only, hidden, system
 };
 
 // The entries of a folder ("." and ".." left out) in the order the installer

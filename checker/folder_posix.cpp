@@ -40,7 +40,7 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
     while (dirent* d = readdir(dir)) {
         std::string native = d->d_name;
         if (native == "." || native == "..") continue;
-        FolderEntry e{native, native, true, false, false, 0};
+        FolderEntry e{native, native, true, false, false, 0, 0};
         // Names on this disk are UTF-8; one that is not, or holds a
         // character Windows-1252 lacks, has no name the installer can use.
         e.representable = utf8_to_windows1252(native, &e.name);
@@ -52,6 +52,8 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
             e.folder = S_ISDIR(facts.st_mode);
             if (e.link && stat(path.c_str(), &facts) == 0) e.folder = S_ISDIR(facts.st_mode);
             e.size = S_ISREG(facts.st_mode) ? static_cast<int64_t>(facts.st_size) : 0;
+            // A file its owner may not write stands for a read-only one.
+            if (!(facts.st_mode & S_IWUSR)) e.attributes = 0x1;
         }
         entries.push_back(e);
     }
@@ -74,7 +76,8 @@ bool read_file_bytes(const std::string& path, size_t limit, std::string* bytes, 
     *whole = true;
     for (;;) {
         size_t room = limit - bytes->size();
-        size_t got = std::fread(buffer, 1, std::min(sizeof buffer, room + 1), f);
+        // One byte more than the room left shows whether the file goes on.
+        size_t got = std::fread(buffer, 1, room < sizeof buffer ? room + 1 : sizeof buffer, f);
         if (got > room) {
             bytes->append(buffer, room);
             *whole = false;

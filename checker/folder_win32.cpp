@@ -61,6 +61,7 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
         e.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         e.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         e.size = e.folder ? 0 : (static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+        e.attributes = data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         entries.push_back(e);
     } while (FindNextFileW(search, &data));
     FindClose(search);

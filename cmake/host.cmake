@@ -32,6 +32,7 @@ add_subdirectory(installer)
 add_subdirectory(uninstaller)
 add_subdirectory(splash)
 add_subdirectory(checker)
+add_subdirectory(packer)
 
 enable_testing()
 add_subdirectory(tests/host)

@@ -13,13 +13,19 @@ endfunction()
 # kit_import_jpeg(): the target jpeg62, libjpeg's static library (IJG 6b
 # interface) that scripts/provision built for this compiler into JPEG_ROOT.
 function(kit_import_jpeg)
-    if(NOT EXISTS ${JPEG_ROOT}/lib/libjpeg.a)
-        message(FATAL_ERROR "libjpeg not found in '${JPEG_ROOT}'; run scripts/provision <build folder>")
+    kit_import_library(jpeg62 ${JPEG_ROOT} libjpeg.a)
+endfunction()
+
+# kit_import_library(<target> <root> <file>): a static library a provision
+# step built into <root>/lib, with its headers in <root>/include.
+function(kit_import_library target root file)
+    if(NOT EXISTS ${root}/lib/${file})
+        message(FATAL_ERROR "${file} not found in '${root}'; run scripts/provision <build folder>")
     endif()
-    add_library(jpeg62 STATIC IMPORTED GLOBAL)
-    set_target_properties(jpeg62 PROPERTIES
-        IMPORTED_LOCATION ${JPEG_ROOT}/lib/libjpeg.a
-        INTERFACE_INCLUDE_DIRECTORIES ${JPEG_ROOT}/include)
+    add_library(${target} STATIC IMPORTED GLOBAL)
+    set_target_properties(${target} PROPERTIES
+        IMPORTED_LOCATION ${root}/lib/${file}
+        INTERFACE_INCLUDE_DIRECTORIES ${root}/include)
 endfunction()
 
 # kit_embed(): binary files compiled into a program as byte arrays.

@@ -138,19 +138,64 @@ bool wait_until(const std::function<bool()>& condition, DWORD limit_ms) {
 }
 
 // The snapshot names each process by its program file, without a folder.
-bool process_named_running(const std::string& file_name) {
+// The id of a running process whose program file is named `file_name`, 0
+// when there is none.
+static DWORD process_named(const std::string& file_name) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    bool found = false;
+    DWORD found = 0;
     for (BOOL more = Process32First(snapshot, &entry); more && !found;
          more = Process32Next(snapshot, &entry)) {
         const char* name = std::strrchr(entry.szExeFile, '\\');
-        found = lstrcmpiA(name ? name + 1 : entry.szExeFile, file_name.c_str()) == 0;
+        if (lstrcmpiA(name ? name + 1 : entry.szExeFile, file_name.c_str()) == 0) found = entry.th32ProcessID;
     }
     CloseHandle(snapshot);
     return found;
+}
+
+bool process_named_running(const std::string& file_name) { return process_named(file_name) != 0; }
+
+long long run_console(const std::string& command_line, const std::string& output, DWORD limit_ms, Where where) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        report_failure(where, output + ": cannot be written");
+        return -1;
+    }
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = file;
+    start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    std::string command = command_line;
+    long long code = -1;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
+                        &process)) {
+        report_failure(where, "cannot start " + command_line);
+    } else {
+        Program program(process.hProcess, process.dwProcessId);
+        CloseHandle(process.hThread);
+        code = wait_program_end(program, limit_ms, where);
+    }
+    CloseHandle(file);
+    return code;
+}
+
+Program attach_program(const std::string& file_name, DWORD limit_ms, Where where) {
+    DWORD id = 0;
+    if (!wait_until([&] { return (id = process_named(file_name)) != 0; }, limit_ms)) {
+        report_failure(where, "no " + file_name + " started within " + std::to_string(limit_ms) + " ms");
+        return Program();
+    }
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
+    if (!process) {
+        report_failure(where, "cannot reach " + file_name + " (error " + std::to_string(GetLastError()) + ")");
+        return Program();
+    }
+    return Program(process, id);
 }
 
 // ---- Top-level windows ----

@@ -54,6 +54,14 @@ void kill_program(Program& program);
 bool wait_until(const std::function<bool()>& condition, DWORD limit_ms);
 // Whether a process runs whose program file is named `file_name` ("App.exe").
 bool process_named_running(const std::string& file_name);
+// Runs a console program to its end with its standard output going to the
+// file `output` (made anew); its exit code, or -1 when it did not start or
+// did not end within the limit (it is then killed).
+long long run_console(const std::string& command_line, const std::string& output, DWORD limit_ms,
+                      Where where = Where::current());
+// Such a process, started by another program, once it runs (waiting up to
+// the limit); not started when none came.
+Program attach_program(const std::string& file_name, DWORD limit_ms, Where where = Where::current());
 
 // Top-level windows of a process, shown or not.  "" matches any title or class.
 std::vector<HWND> top_windows(DWORD process_id);

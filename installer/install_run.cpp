@@ -30,10 +30,13 @@ void open_result_window() {
 }
 
 // Copies an auxiliary program of the source folder into the install
-// directory, runs it there until it ends, and deletes the copy.
+// directory, runs it there until it ends, and deletes the copy.  The log is
+// drawn first: nothing is drawn while the program runs, and the lines
+// added since the last repaint would stay blank until it ends.
 void run_auxiliary_program(const std::string& name, TextId log_text) {
     std::string copy = setup.install_dir + name;
     copy_file(name, copy);
+    repaint_log(true);
     run_program(copy, "", "", RUN_WAIT);
     log_line(T(log_text));
     delete_file(copy);
@@ -114,7 +117,7 @@ void integrate_start_menu(const IntegrationPlan& plan) {
     copy_file("Tarvo Developpement.url", plan.author_folder + "Tarvo Developpement.url");
     install_run.start_menu_dir = plan.start_menu_dir;
     write_update_information(plan);
-    run_program("explorer.exe", plan.start_menu_dir, "", 0);
+    show_folder(plan.start_menu_dir);
     for (const PlannedShortcut& shortcut : plan.menu_shortcuts) make_shortcut(shortcut);
     record_uninstall_entry("[Menu]");
     record_uninstall_entry(plan.start_menu_dir);
@@ -143,7 +146,7 @@ void run_result_page() {
         switch (event_gadget()) {
         case FINISH_BUTTON: setup.quit_requested = 1; break;
         case RESULT_BANNER: show_licence_window(result_window); break;
-        case OPEN_FOLDER_BUTTON: run_program("explorer.exe", setup.install_dir, "", 0); break;
+        case OPEN_FOLDER_BUTTON: show_folder(setup.install_dir); break;
         default: break;
         }
     }
@@ -174,6 +177,46 @@ bool is_usable_install_directory(const std::string& field) {
     return true;
 }
 
+// Whether files can be made in the folder: it is there or can be made (one
+// level, as the run makes it), and a file can be created in it.  A standard
+// user is refused the all-users folder under Program Files, as is a drive
+// that does not exist, a read-only medium or a path through a file; without
+// this the run would start, hand over an earlier installation and then fail
+// every file.  Nothing is left behind: a folder made here is removed again,
+// and the probe file, of a name no other file has, goes when it is closed.
+bool folder_takes_files(const std::string& folder) {
+    bool made = false;
+    if (file_size(folder) != -2) {
+        if (!create_directory(folder)) return false;
+        made = true;
+    }
+    HANDLE probe = INVALID_HANDLE_VALUE;
+    for (unsigned attempt = 0; probe == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        std::string name =
+            folder + "~tarvo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        probe = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (probe == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    bool takes_files = probe != INVALID_HANDLE_VALUE;
+    if (takes_files) CloseHandle(probe);
+    if (made) RemoveDirectoryA(folder.c_str());
+    return takes_files;
+}
+
+// The install directory that the directory field names: absolute, ending
+// with "\"; "" when the run must not use it.  A relative path names a folder
+// under the program folder; it is made absolute so that the record, the
+// shortcuts and the update-information file name the folder wherever they
+// are read from.
+std::string checked_install_directory() {
+    std::string field = get_text(DIRECTORY_FIELD);
+    if (field.empty() || !is_usable_install_directory(field)) return "";
+    if (!is_absolute_path(field) && !full_path(field).empty()) field = full_path(field);
+    std::string install_dir = with_backslash(field);
+    return folder_takes_files(install_dir) ? install_dir : "";
+}
+
 }  // namespace
 
 // Completes the installed template: the language placeholder (the first two
@@ -200,16 +243,12 @@ void write_uninstall_record() {
 }
 
 void run_installation() {
-    std::string field = get_text(DIRECTORY_FIELD);
-    if (field.empty() || !is_usable_install_directory(field)) {
+    std::string install_dir = checked_install_directory();
+    if (install_dir.empty()) {
         message_box(T(ERROR_TITLE), T(INVALID_INSTALL_FOLDER), 0);
         return;
     }
-    // A relative path names a folder under the program folder; it is made
-    // absolute so that the record, the shortcuts and the update-information
-    // file name the folder wherever they are read from.
-    if (!is_absolute_path(field) && !full_path(field).empty()) field = full_path(field);
-    setup.install_dir = field.back() == '\\' ? field : field + "\\";
+    setup.install_dir = install_dir;
     bool desktop_shortcuts = get_state(DESKTOP_BOX) == 1;
     bool run_after = get_state(RUN_AFTER_BOX) == 1;
     close_window(WIZARD_WINDOW);

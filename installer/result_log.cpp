@@ -1,10 +1,11 @@
 // The log list of the result window, which is also the run's progress
 // display; a repaint asked for draws the rest of the window too.  Drawing
 // a list box costs far more than adding a line to it (under Wine, turning
-// its drawing back on and painting it takes some 14 ms), so while lines
-// pour in the list is drawn at most every 30 ms, and never more than a
-// fifth of the time; it is drawn at once whenever the run asks (before a
-// message box, after the last file).
+// its drawing back on and painting it takes several milliseconds, the
+// time of a few file copies), so while lines pour in the list is drawn at
+// most every 100 ms, ten times a second, and never more than a twentieth
+// of the time; it is drawn at once whenever the run asks (before a message
+// box or a program the run waits for, after the last file).
 #include <algorithm>
 
 #include "installer/setup.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-constexpr ULONGLONG REPAINT_INTERVAL_MS = 30;
-constexpr ULONGLONG PAINT_SHARE = 4;  // wait at least 4 times the last paint
+constexpr ULONGLONG REPAINT_INTERVAL_MS = 100;
+constexpr ULONGLONG PAINT_SHARE = 19;  // wait at least 19 times the last paint
 
 struct LogDrawing {
     bool held = false;            // the list's drawing is switched off

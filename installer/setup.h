@@ -181,4 +181,4 @@ std::string comparable_path(const std::string& path);
 
 // result_log.cpp: the log list of the result window
 void log_line(const std::string& text);
-void repaint_log(bool now);  // at most every 30 ms unless `now`
+void repaint_log(bool now);  // at most every 100 ms unless `now`

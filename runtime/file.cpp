@@ -151,6 +151,11 @@ int create_directory(const std::string& path) {
 }
 
 int copy_file(const std::string& source, const std::string& destination) {
+    // Most copies make a new file, which needs no look at what it replaces;
+    // a look-up of a missing name costs as much as the copy's own (Wine
+    // reads the whole folder for a name in another case).
+    if (CopyFileA(source.c_str(), destination.c_str(), TRUE)) return 1;
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return 0;
     // Windows refuses to overwrite a read-only file; Wine lets its superuser
     // do it, so the refusal is made here for both.
     if (is_read_only_file(destination)) {
@@ -167,6 +172,10 @@ int delete_file(const std::string& path) {
 int delete_directory(const std::string& folder, const std::string& pattern, int flags) {
     if (folder.empty()) return 0;
     std::string dir = with_backslash(folder);
+    // An empty folder goes at once, without a listing that would find
+    // nothing to delete: the uninstaller's clean-up removes one per folder
+    // of the installation, and a listing costs more than the removal.
+    if (RemoveDirectoryA(dir.c_str())) return 1;
     std::string search = dir + (pattern.empty() ? "*.*" : pattern);
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA(search.c_str(), &data);

@@ -131,11 +131,6 @@ int register_image_decoder(const ImageDecoder* decoder) {
     return 1;
 }
 
-int enable_jpeg_decoder() {
-    register_image_decoder(&JPEG_DECODER);
-    return 1;
-}
-
 // An image already under `number` is deleted first, so a load that fails
 // leaves the number empty.
 intptr_t load_image_from_memory(int number, const void* data, size_t length) {

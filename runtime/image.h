@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-int enable_jpeg_decoder();  // registers the JPEG decoder once; non-zero
+// Registers the JPEG decoder once; non-zero.  In the runtime_jpeg library:
+// only the programs that call it link libjpeg.
+int enable_jpeg_decoder();
 
 // Decodes a complete image file held in memory (a JPEG, or a "BM" bitmap
 // file) into image `number`, replacing any image of that number.  Returns the

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // folder with one "\" at its end ("" stays "").
 std::string with_backslash(const std::string& folder);
@@ -11,3 +12,9 @@ std::string with_backslash(const std::string& folder);
 // network path "\\...".  "C:name" and "\name" depend on the current drive or
 // folder and are not absolute.
 bool is_absolute_path(const std::string& path);
+
+// A name a file can have on Windows: not empty, no control character, none
+// of \ / : * ? " < > |, not ending in a blank or a dot, not a device name
+// (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1 to COM9, LPT1 to LPT9, with any
+// extension).
+bool is_valid_file_name(std::string_view name);

@@ -1,12 +1,9 @@
 #include "runtime/text.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-bool digit(char c) { return c >= '0' && c <= '9'; }
 bool blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
@@ -18,32 +15,6 @@ bool same_ignoring_ascii_case(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i)
         if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
     return true;
-}
-
-float text_to_float(const std::string& text) {
-    // Only a plain decimal number is taken: no hexadecimal, "inf" or "nan"
-    // as the C library would also accept.
-    size_t i = 0;
-    while (i < text.size() && (blank(text[i]) || text[i] == '\n' || text[i] == '\r')) ++i;
-    size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t digits = 0;
-    while (i < text.size() && digit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && digit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return 0.0f;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t e = i + 1;
-        if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
-        if (e < text.size() && digit(text[e])) {
-            i = e;
-            while (i < text.size() && digit(text[i])) ++i;
-        }
-    }
-    std::string number = text.substr(start, i - start);
-    return static_cast<float>(std::strtod(number.c_str(), nullptr));
 }
 
 std::vector<std::string> split_program_parameters(const std::string& command_line) {
@@ -118,14 +89,4 @@ void sort_array(std::vector<std::string>& array, int options, int first, int las
                   }
                   return a.size() < b.size();
               });
-}
-
-std::string format_decimal(float value, int decimals) {
-    char buffer[400];  // the widest float in "%f" has 39 integer digits
-    if (decimals < 0) {
-        std::snprintf(buffer, sizeof buffer, "%f", static_cast<double>(value));
-    } else {
-        std::snprintf(buffer, sizeof buffer, "%.*f", std::min(decimals, 100), static_cast<double>(value));
-    }
-    return buffer;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/path_text.h"
+#include "runtime/system.h"
 
 std::string special_folder(int identifier) {
     if (identifier & FOLDER_CREATE) {
@@ -63,3 +64,8 @@ int create_shortcut(const std::string& target, const std::string& link, const st
     if (SUCCEEDED(com)) CoUninitialize();
     return result;
 }
+
+// Explorer works in the folder it shows: a folder window must never hold
+// the program's own folder in use (a package's temporary folder could not
+// be removed while it is open).
+void show_folder(const std::string& folder) { run_program("explorer.exe", folder, folder, 0); }

@@ -19,6 +19,9 @@ std::string special_folder(int identifier);
 // The current directory ending with "\".
 std::string current_folder();
 
+// Opens a folder window on folder, without waiting.
+void show_folder(const std::string& folder);
+
 // Writes the shortcut file `link` pointing at `target`.  1 when the link was
 // handed to the shell for saving, 0 when the shell link object or its file
 // interface was not available.  The link's folder must exist.

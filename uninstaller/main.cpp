@@ -51,7 +51,7 @@ void finish_full_uninstall() {
         write_text(U(CLOSING_NOTE));
         close_file(NOTE_FILE);
     }
-    run_program("explorer.exe", current_folder(), "", 0);
+    show_folder(current_folder());
     delay(750);
     message_box(U(UNINSTALL_TITLE), U(CLOSING_NOTE), 0);
     close_window(UNINSTALL_WINDOW);

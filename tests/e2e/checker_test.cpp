@@ -16,30 +16,10 @@ const std::string DEFAULT_FOLDER = "C:\\Program files\\Carnet de notes\\";
 
 // Runs TarvoCheck.exe with these parameters; its standard output, and its
 // exit code in *code.
-std::string run_checker(const std::string& parameters, DWORD* code, const ScratchFolder& scratch) {
+std::string run_checker(const std::string& parameters, long long* code, const ScratchFolder& scratch) {
     static int run = 0;
     std::string output = scratch / ("checker-output-" + std::to_string(++run) + ".txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    STARTUPINFOA start{};
-    start.cb = sizeof start;
-    start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdOutput = file;
-    start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
-    std::string command = "\"" + program_folder() + "TarvoCheck.exe\" " + parameters;
-    *code = 99;
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
-                       &process)) {
-        EXPECT_EQ(WaitForSingleObject(process.hProcess, LIMIT), WAIT_OBJECT_0);
-        GetExitCodeProcess(process.hProcess, code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    } else {
-        ADD_FAILURE() << "TarvoCheck.exe did not start";
-    }
-    CloseHandle(file);
+    *code = run_console("\"" + program_folder() + "TarvoCheck.exe\" " + parameters, output, LIMIT);
     return read_bytes(output);
 }
 
@@ -76,12 +56,12 @@ TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo
     ASSERT_TRUE(copy_tree(sample_folder(), dist));
     remove_tree(DEFAULT_FOLDER);
     std::string folder = dist.substr(0, dist.size() - 1);
-    DWORD code = 0;
+    long long code = 0;
     std::string report = run_checker("\"" + folder + "\"", &code, scratch);
-    EXPECT_EQ(code, 0u) << report;
+    EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("0 errors, 0 warnings"), std::string::npos) << report;
     std::string predicted = run_checker("--record \"" + folder + "\"", &code, scratch);
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, 0);
 
     // Setup with the proposed folder and options, in French.
     Program setup = start_program(dist + "Setup.exe", dist, "");
@@ -104,7 +84,7 @@ TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo
 
     std::string preview = run_checker("--uninstall \"" + DEFAULT_FOLDER.substr(0, DEFAULT_FOLDER.size() - 1) + "\"",
                                       &code, scratch);
-    EXPECT_EQ(code, 0u) << preview;
+    EXPECT_EQ(code, 0) << preview;
     std::vector<std::string> deleted = said(preview, "Delete ");
     for (const std::string& empty : said(preview, "Delete the empty file ")) deleted.push_back(empty);
     std::vector<std::string> removed = said(preview, "Remove the folder ");

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "driver/kit.h"
 #include "runtime/path_text.h"
@@ -23,8 +24,8 @@ protected:
     }
     void TearDown() override {
         SetEnvironmentVariableA("KIT_MARKER_LOG", nullptr);
-        remove_shell_traces(ini.name, {ini.shortcut1_name, ini.shortcut2_name});
         close_folder_windows();
+        remove_shell_traces(ini.name, {ini.shortcut1_name, ini.shortcut2_name});
     }
 
     // Ticks the consent, sets the options page, presses "Installer" and
@@ -41,9 +42,13 @@ protected:
         return wait_installed(setup, ini, directory, LIMIT);
     }
 
+    // "Terminer", then the folder window Setup opened on the program's
+    // Start-menu folder, which Explorer shows on its own time: under Wine a
+    // folder cannot be removed while a window shows it.
     void finish(Program& setup, HWND result) {
         EXPECT_TRUE(click_control(result, FINISH_BUTTON));
         EXPECT_GE(wait_program_end(setup, LIMIT), 0);
+        EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
     }
 
     std::vector<std::string> marker_lines() { return read_lines(markers); }
@@ -330,6 +335,162 @@ TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
     EXPECT_NE(record.find("\r\n" + target + "\\Uninstall.exe\r\n"), std::string::npos) << record;
     EXPECT_EQ(read_lines(start_menu_folder(ini.name) + "Mise \xE0 jour.Txt").at(0), target + "\\");
     EXPECT_EQ(read_bytes(folder + "Uninstall.dat"), template_bytes);
+    finish(setup, result);
+}
+
+// A drive letter that names no drive, with its colon.
+std::string missing_drive() {
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Y'; letter > 'D'; --letter)
+        if (!(drives & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
+    return "";
+}
+
+// A folder that cannot take files is refused when "Installer" is pressed,
+// like the unusable ones: the wizard stays and nothing has begun, no
+// install-time program, no copy, no Start-menu folder.  Wine refuses no
+// folder to its superuser; stand-ins for a standard user's all-users folder
+// or a read-only medium are a drive that does not exist, paths through a
+// file, and (where Wine maps the host's root to Z:) the host's sysfs, where
+// nobody creates files.
+TEST_F(Installation, FoldersThatCannotTakeFilesAreRefusedBeforeAnythingBegins) {
+    ini.name = "KitNoFiles";
+    ini.install_program = "prep.exe";
+    Distribution dist(ini);
+    dist.copy_program("marker.exe", "prep.exe");
+    dist.write("App.exe", "app");
+    const std::string template_bytes = "[Langue]\r\n--\r\n[Fichiers]\r\n";
+    dist.write("Uninstall.dat", template_bytes);
+    std::string file = scratch / "plain.txt";
+    write_bytes(file, "plain");
+    std::string drive = missing_drive();
+    ASSERT_FALSE(drive.empty());
+    std::vector<std::string> refused = {drive + "\\KitNoFiles", drive + "\\KitNoFiles\\", file + "\\KitNoFiles",
+                                        file};
+    if (file_size_of("Z:\\sys\\kernel") == -2) {
+        refused.push_back("Z:\\sys\\kernel\\KitNoFiles");
+        refused.push_back("Z:\\sys\\kernel");
+    }
+    auto [setup, wizard] = dist.start_wizard();
+    ASSERT_NE(wizard, nullptr);
+    click_control(wizard, CONSENT_BOX);
+    click_tab(wizard, PAGES, OPTIONS_PAGE);
+    for (const std::string& folder : refused) {
+        SCOPED_TRACE(folder);
+        type_text(wizard, DIRECTORY_FIELD, folder);
+        click_control(wizard, INSTALL_BUTTON);
+        MessageBoxSeen seen = answer_message_box(setup, LIMIT);
+        EXPECT_EQ(seen.title, "Erreur");
+        EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
+        EXPECT_TRUE(IsWindow(wizard));
+        EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
+        EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), folder);
+    }
+    EXPECT_TRUE(marker_lines().empty());
+    EXPECT_FALSE(exists(start_menu_folder(ini.name)));
+    EXPECT_FALSE(exists(drive + "\\KitNoFiles"));
+    EXPECT_FALSE(exists("Z:\\sys\\kernel\\KitNoFiles"));
+    EXPECT_EQ(read_bytes(file), "plain");
+    std::vector<std::string> left;
+    for (const TreeEntry& entry : list_tree(scratch.path())) left.push_back(entry.path);
+    EXPECT_EQ(left, std::vector<std::string>{"plain.txt"});
+    EXPECT_EQ(read_bytes(dist.path("Uninstall.dat")), template_bytes);
+
+    // A folder that takes files is then installed into, and the probe left
+    // nothing there: the folder holds what it held and what was installed.
+    make_folder(target);
+    write_bytes(target + "\\keep.txt", "keep");
+    type_text(wizard, DIRECTORY_FIELD, target);
+    click_control(wizard, INSTALL_BUTTON);
+    HWND result = wait_installed(setup, ini, target, LIMIT);
+    ASSERT_NE(result, nullptr);
+    std::vector<std::string> installed;
+    for (const TreeEntry& entry : list_tree(target + "\\")) installed.push_back(entry.path);
+    EXPECT_EQ(installed,
+              (std::vector<std::string>{"App.exe", "Uninstall.dat", "Uninstall.exe", "keep.txt", "setup.ini"}));
+    EXPECT_EQ(marker_lines().size(), 1u);
+    finish(setup, result);
+}
+
+// What the screen shows of a window's client area: rows of B, G, R bytes,
+// top row first, padded to four bytes.  Read from the screen, not from the
+// window's program, which may be busy.
+std::vector<unsigned char> client_pixels(HWND window, int* row_bytes) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    *row_bytes = (client.right * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels(static_cast<size_t>(*row_bytes) * client.bottom);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && bitmap) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY)) {
+            GdiFlush();
+            memcpy(pixels.data(), bits, pixels.size());
+        }
+        SelectObject(memory, previous);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// While the installer waits for the update program it draws nothing; the
+// lines it logged before, the last files, the disk space and the result,
+// are on the screen all the same.
+TEST_F(Installation, TheLogIsDrawnBeforeTheUpdateProgramIsWaitedFor) {
+    ini.name = "KitDrawnLog";
+    ini.run_after = "";
+    ini.update_program = "maj.exe";
+    Distribution dist(ini);
+    dist.copy_program("marker.exe", "maj.exe");
+    dist.write("App.exe", "app");
+    dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
+    // The update program waits until the test lets it go.
+    std::string release = scratch / "release";
+    SetEnvironmentVariableA("KIT_MARKER_HOLD", release.c_str());
+    auto [setup, wizard] = dist.start_wizard();
+    SetEnvironmentVariableA("KIT_MARKER_HOLD", nullptr);
+    ASSERT_NE(wizard, nullptr);
+    press_install(wizard, target);
+    ASSERT_TRUE(wait_until([] { return process_named_running("maj.exe"); }, LIMIT));
+    HWND result = find_window(setup.id(), ini.title(), "");
+    ASSERT_NE(result, nullptr);
+    HWND log = find_control(result, LOG_LIST);
+    ASSERT_NE(log, nullptr);
+    int row_bytes = 0;
+    std::vector<unsigned char> while_waiting = client_pixels(log, &row_bytes);
+    write_bytes(release, "");
+    result = wait_installed(setup, ini, target, LIMIT);
+    ASSERT_NE(result, nullptr);
+
+    // Now every line is drawn, the last one, logged after the update
+    // program, selected.  The lines above it looked the same while it ran.
+    std::vector<std::string> lines = list_lines(result, LOG_LIST);
+    ASSERT_GE(lines.size(), 10u);
+    EXPECT_EQ(lines[lines.size() - 2], "Installation r\xE9ussie.");
+    EXPECT_EQ(SendMessageA(log, LB_GETTOPINDEX, 0, 0), 0);
+    LRESULT item_height = SendMessageA(log, LB_GETITEMHEIGHT, 0, 0);
+    ASSERT_GT(item_height, 0);
+    std::vector<unsigned char> after = client_pixels(log, &row_bytes);
+    size_t drawn_before = static_cast<size_t>(row_bytes) * item_height * (lines.size() - 1);
+    ASSERT_LE(drawn_before, after.size());
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + drawn_before, while_waiting.begin()));
+    // The screen showed the lines, not an empty list.
+    EXPECT_NE(std::count(after.begin(), after.begin() + drawn_before, after[0]),
+              static_cast<std::ptrdiff_t>(drawn_before));
     finish(setup, result);
 }
 

@@ -9,7 +9,10 @@
 //   marker.exe [--sleep <ms>] [--window <title>] [parameters...]
 //
 // --sleep waits before writing; --window opens a window of that title and
-// writes its line only when the window is asked to close.
+// writes its line only when the window is asked to close.  With the
+// environment variable KIT_MARKER_HOLD set, it first waits (a minute at
+// most) until the file it names exists, so that a test can look at the
+// program that waits for it.
 #include <windows.h>
 
 #include <algorithm>
@@ -81,6 +84,13 @@ void run_window(const std::string& title) {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
 }
 
+void wait_for_release() {
+    const char* release = std::getenv("KIT_MARKER_HOLD");
+    if (!release) return;
+    for (int waited = 0; waited < 60000 && GetFileAttributesA(release) == INVALID_FILE_ATTRIBUTES; waited += 20)
+        Sleep(20);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,6 +106,7 @@ int main(int argc, char** argv) {
             marker_parameters += (marker_parameters.empty() ? "" : " ") + arg;
         }
     }
+    wait_for_release();
     if (sleep_ms > 0) Sleep(sleep_ms);
     if (!window_title.empty())
         run_window(window_title);

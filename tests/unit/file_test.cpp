@@ -207,6 +207,8 @@ TEST_F(Files, AReadOnlyFileIsOpenedForReadingOnly) {
 TEST_F(Files, CopyOverwritesButNotAReadOnlyDestination) {
     std::string src = dir / "src", dst = dir / "dst";
     write_bytes(src, "new content");
+    EXPECT_NE(copy_file(src, dir / "fresh"), 0);
+    EXPECT_EQ(read_bytes(dir / "fresh"), "new content");
     write_bytes(dst, "old");
     EXPECT_NE(copy_file(src, dst), 0);
     EXPECT_EQ(read_bytes(dst), "new content");
@@ -282,6 +284,10 @@ TEST_F(Trees, DeleteWithAPatternThatMatchesNothingLeavesTheFolder) {
     std::string root = make_tree();
     EXPECT_EQ(delete_directory(root, "*.none", DELETE_RECURSIVE | DELETE_FORCE), 0);
     EXPECT_TRUE(exists(root + "\\f1"));
+    // An empty folder goes, whatever the pattern and the flags.
+    make_folder(dir / "empty");
+    EXPECT_NE(delete_directory(dir / "empty", "*.none", 0), 0);
+    EXPECT_FALSE(exists(dir / "empty"));
 }
 
 TEST_F(Trees, ListingsOfAnEmptyAndAMissingFolder) {

@@ -1,0 +1,127 @@
+// The author's packer: one self-extracting, compressed, checked file from
+// a distribution folder.
+//
+//   tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] [--stub FILE]
+//
+// It runs the checker first and refuses a distribution with errors.  With
+// --sign the package is signed by osslsigncode with the certificate, whose
+// password the file's first line holds.  Exit code: 0 packed, 1 refused or
+// failed, 3 for a command line it does not understand.
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "checker/checks.h"
+#include "checker/folder.h"
+#include "installer/setup.h"
+#include "packer/pack.h"
+#include "packer/tools.h"
+
+namespace {
+
+constexpr int FAILED = 1;
+constexpr int USAGE_ERROR = 3;
+constexpr size_t ENTRY_LIMIT = 1000000;
+
+struct Options {
+    std::string folder, output, certificate, password_file, stub;
+};
+
+void say(const std::string& windows1252) {
+    std::string text = console_text(windows1252) + CONSOLE_LINE_END;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+bool parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        bool has_value = i + 1 < argc;
+        if (a == "--sign" && has_value) o.certificate = argv[++i];
+        else if (a == "--password-file" && has_value) o.password_file = argv[++i];
+        else if (a == "--stub" && has_value) o.stub = argv[++i];
+        else if (!a.empty() && a[0] == '-') return false;
+        else if (o.folder.empty()) o.folder = a;
+        else if (o.output.empty()) o.output = a;
+        else return false;
+    }
+    return !o.output.empty() && o.certificate.empty() == o.password_file.empty();
+}
+
+// The checker's diagnostics; false when there is an error.
+bool checked(const DistributionTree& tree) {
+    CheckReport report;
+    std::string template_bytes;
+    check_distribution(tree, false, report, &template_bytes);
+    for (const Diagnostic& d : report.diagnostics) say(diagnostic_text(d));
+    if (check_exit_code(report) == SEVERITY_ERROR) {
+        say("the distribution has errors: nothing was packed");
+        return false;
+    }
+    return true;
+}
+
+std::string megabytes(uint64_t bytes) {
+    char text[32];
+    if (bytes < 1000000) std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1e3);
+    else std::snprintf(text, sizeof text, "%.2f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+int pack(const Options& o) {
+    DistributionTree tree;
+    if (!read_distribution(o.folder, ENTRY_LIMIT, tree)) {
+        say(o.folder + ": error: cannot be listed; give the distribution folder");
+        return FAILED;
+    }
+    if (!checked(tree)) return FAILED;
+    std::string stub, error;
+    if (!load_stub(o.stub, &stub, &error)) {
+        say("error: " + error);
+        return FAILED;
+    }
+    std::string title = setup.program_name.empty() ? "Setup" : setup.program_name + " - v" + setup.program_version;
+    std::string written = o.certificate.empty() ? o.output : o.output + ".unsigned";
+    auto started = std::chrono::steady_clock::now();
+    PackFacts facts;
+    if (!write_package(tree, stub, title, written, &facts, &error)) {
+        say("error: " + error);
+        return FAILED;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!o.certificate.empty()) {
+        bool signed_ok = sign_package(written, o.output, o.certificate, o.password_file, title, &error);
+        std::remove(written.c_str());
+        if (!signed_ok) {
+            say("error: " + error);
+            return FAILED;
+        }
+    }
+    if (!package_reads_back(o.output)) {
+        say("error: " + o.output + " does not read back as a package; it was removed");
+        std::remove(o.output.c_str());
+        return FAILED;
+    }
+    char ratio[32];
+    std::snprintf(ratio, sizeof ratio, "%.1f %%", facts.bytes_before ? 100.0 * facts.bytes_after / facts.bytes_before : 0.0);
+    char speed[32];
+    std::snprintf(speed, sizeof speed, "%.1f s, %.1f MB/s", seconds,
+                  seconds > 0 ? static_cast<double>(facts.bytes_before) / 1e6 / seconds : 0.0);
+    say(o.output + (o.certificate.empty() ? "" : " (signed)") + ": " + std::to_string(facts.files) + " files in " +
+        std::to_string(facts.folders) + " folders, " + megabytes(facts.bytes_before) + " packed into " +
+        megabytes(facts.bytes_after) + " (" + ratio + "), " + megabytes(facts.package_size) + " with the " +
+        megabytes(stub.size()) + " self-extracting program; packing took " + speed);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!parse(argc, argv, o)) {
+        std::fputs("usage: tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] "
+                   "[--stub FILE]\n",
+                   stderr);
+        return USAGE_ERROR;
+    }
+    return pack(o);
+}

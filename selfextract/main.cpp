@@ -1,0 +1,264 @@
+// The self-extracting program at the head of every package: it checks the
+// package it carries, unpacks it into a new folder of its own in the user's
+// temporary folder, starts Setup.exe there as from a distribution folder,
+// waits for it, removes the folder and ends with Setup's exit code.
+//
+// Nothing is written before the whole package has been read and checked:
+// a damaged, truncated or hostile download is refused with a message.  A
+// cancel, a failure to write (a full disk) or the end of Setup leaves no
+// folder behind.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "packer/package_reader.h"
+#include "selfextract/unpack_window.h"
+
+namespace {
+
+// Exit codes of the program itself; otherwise it ends with Setup's.
+constexpr int DAMAGED = 1;
+constexpr int NOT_UNPACKED = 2;
+constexpr int CANCELLED = 3;
+
+const wchar_t TITLE[] = L"Erreur / Error";
+const wchar_t DAMAGED_TEXT[] =
+    L"Ce fichier d'installation est endommag\u00e9 ou incomplet. T\u00e9l\u00e9chargez-le \u00e0 nouveau.\n\n"
+    L"This installation file is damaged or incomplete. Download it again.";
+const wchar_t WRITE_FAILED_TEXT[] =
+    L"Les fichiers d'installation n'ont pas pu \u00eatre \u00e9crits dans le dossier temporaire "
+    L"(le disque est-il plein ?).\n\n"
+    L"The installation files could not be written to the temporary folder (is the disk full?).";
+const wchar_t NO_FOLDER_TEXT[] =
+    L"Aucun dossier temporaire n'a pu \u00eatre cr\u00e9\u00e9.\n\nNo temporary folder could be made.";
+const wchar_t NO_SETUP_TEXT[] = L"Setup.exe n'a pas pu \u00eatre lanc\u00e9.\n\nSetup.exe could not be started.";
+
+// Libraries are looked for in the system folder only, never in the folder
+// the package was downloaded to.  The call exists from Windows 8 on, and on
+// Windows 7 with its security update; without it the program goes on.
+void load_system_libraries_only() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+void say(const wchar_t* text) { MessageBoxW(nullptr, text, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND); }
+
+std::wstring wide(const std::string& windows1252) {
+    int length = MultiByteToWideChar(1252, 0, windows1252.data(), static_cast<int>(windows1252.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(1252, 0, windows1252.data(), static_cast<int>(windows1252.size()), text.data(), length);
+    return text;
+}
+
+// The program's own file, mapped whole for reading.
+struct OwnFile {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE mapping = nullptr;
+    const unsigned char* bytes = nullptr;
+    size_t size = 0;
+};
+
+bool map_own_file(OwnFile& own) {
+    wchar_t path[32768];
+    DWORD length = GetModuleFileNameW(nullptr, path, 32768);
+    if (length == 0 || length >= 32768) return false;
+    own.file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (own.file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(own.file, &size) || size.QuadPart == 0) return false;
+    own.size = static_cast<size_t>(size.QuadPart);
+    own.mapping = CreateFileMappingW(own.file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!own.mapping) return false;
+    own.bytes = static_cast<const unsigned char*>(MapViewOfFile(own.mapping, FILE_MAP_READ, 0, 0, 0));
+    return own.bytes != nullptr;
+}
+
+void unmap_own_file(OwnFile& own) {
+    if (own.bytes) UnmapViewOfFile(own.bytes);
+    if (own.mapping) CloseHandle(own.mapping);
+    if (own.file != INVALID_HANDLE_VALUE) CloseHandle(own.file);
+}
+
+// A new folder under the user's temporary folder, never one that exists:
+// CreateDirectory refuses a name already taken, and another is tried.  The
+// "\\?\" form keeps deep packages within reach.
+std::wstring make_unpack_folder() {
+    wchar_t temp[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return L"";
+    LARGE_INTEGER counter;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QueryPerformanceCounter(&counter);
+        wchar_t name[64];
+        wsprintfW(name, L"Tarvo-%08lX%04X", static_cast<unsigned long>(counter.LowPart ^ GetTickCount()),
+                  static_cast<unsigned>((GetCurrentProcessId() + attempt) & 0xFFFF));
+        std::wstring folder = std::wstring(L"\\\\?\\") + temp + name;
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
+    }
+    return L"";
+}
+
+// Removes a folder and everything in it; links inside are removed, never
+// followed.
+void remove_tree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            bool folder_entry = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            bool link = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+            if (folder_entry && !link) remove_tree(path);
+            else if (folder_entry) RemoveDirectoryW(path.c_str());
+            else DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &data));
+        FindClose(search);
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The folder goes once nothing holds it: a program that just ended, or a
+// virus scanner looking at new files, may hold a handle a moment longer.
+void remove_unpack_folder(const std::wstring& folder) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        remove_tree(folder);
+        if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        Sleep(100);
+    }
+}
+
+// The writing of the records into the unpack folder.
+struct Unpacking {
+    std::wstring folder;
+    HWND window = nullptr;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::wstring file_path;
+    DWORD file_attributes = 0;
+    bool write_failed = false;
+};
+
+// The attributes go on once the file is complete: a read-only file could
+// not be written to otherwise.
+bool finish_file(Unpacking& u) {
+    if (u.file == INVALID_HANDLE_VALUE) return true;
+    bool closed = CloseHandle(u.file);
+    u.file = INVALID_HANDLE_VALUE;
+    if (u.file_attributes) SetFileAttributesW(u.file_path.c_str(), u.file_attributes);
+    return closed;
+}
+
+bool write_record(void* context, const PackageRecord& record) {
+    Unpacking& u = *static_cast<Unpacking*>(context);
+    if (!finish_file(u)) return !(u.write_failed = true);
+    if (record.kind == RECORD_TITLE) return true;
+    std::wstring path = u.folder + L"\\" + wide(record.path);
+    if (record.kind == RECORD_FOLDER) {
+        if (!CreateDirectoryW(path.c_str(), nullptr)) return !(u.write_failed = true);
+        if (record.attributes) SetFileAttributesW(path.c_str(), record.attributes);
+        return true;
+    }
+    u.file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (u.file == INVALID_HANDLE_VALUE) return !(u.write_failed = true);
+    u.file_path = path;
+    u.file_attributes = record.attributes;
+    return true;
+}
+
+bool write_data(void* context, const unsigned char* bytes, size_t count) {
+    Unpacking& u = *static_cast<Unpacking*>(context);
+    DWORD written = 0;
+    if (!WriteFile(u.file, bytes, static_cast<DWORD>(count), &written, nullptr) || written != count)
+        return !(u.write_failed = true);
+    return true;
+}
+
+// Between pieces of the payload the window is served, so that it answers
+// and a cancel is seen.
+bool show_progress(void* context, uint64_t done, uint64_t total) {
+    Unpacking& u = *static_cast<Unpacking*>(context);
+    int permille = total ? static_cast<int>(done * 1000 / total) : 1000;
+    return !unpack_window_cancelled(u.window, permille);
+}
+
+const PackageSink WRITE_SINK = {write_record, write_data, show_progress};
+
+// Unpacks the checked package; 0, or the program's exit code on failure.
+int unpack(const OwnFile& own, Unpacking& u) {
+    PackageResult result = read_package(own.bytes, own.size, WRITE_SINK, &u);
+    bool finished = finish_file(u);
+    if (result == PACKAGE_READ && finished) return 0;
+    if (u.write_failed || !finished) {
+        say(WRITE_FAILED_TEXT);
+        return NOT_UNPACKED;
+    }
+    if (result == PACKAGE_DAMAGED) {
+        say(DAMAGED_TEXT);
+        return DAMAGED;
+    }
+    return CANCELLED;
+}
+
+// Starts Setup.exe in the folder, through the shell so that its own
+// manifest can ask for the administrator's rights, and waits for it.
+int run_setup(const std::wstring& folder) {
+    // Setup works from its current folder: the plain form of the folder,
+    // which programs can make their current one.
+    std::wstring current = folder.substr(4);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    std::wstring file = current + L"\\Setup.exe";
+    info.lpFile = file.c_str();
+    info.lpDirectory = current.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info) || !info.hProcess) {
+        say(NO_SETUP_TEXT);
+        return NOT_UNPACKED;
+    }
+    WaitForSingleObject(info.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+}
+
+int run() {
+    OwnFile own;
+    PackageSummary summary;
+    if (!map_own_file(own) || check_package(own.bytes, own.size, &summary) != PACKAGE_READ || !summary.has_setup) {
+        unmap_own_file(own);
+        say(DAMAGED_TEXT);
+        return DAMAGED;
+    }
+    Unpacking u;
+    u.folder = make_unpack_folder();
+    if (u.folder.empty()) {
+        unmap_own_file(own);
+        say(NO_FOLDER_TEXT);
+        return NOT_UNPACKED;
+    }
+    u.window = open_unpack_window(wide(summary.title));
+    int code = unpack(own, u);
+    close_unpack_window(u.window);
+    unmap_own_file(own);
+    if (code == 0) code = run_setup(u.folder);
+    remove_unpack_folder(u.folder);
+    return code;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    load_system_libraries_only();
+    return run();
+}
