@@ -39,6 +39,10 @@ std::string absolute_folder(const std::string& folder);
 // the bytes themselves on Windows.
 std::string console_text(std::string_view windows1252);
 
+// On Windows, libraries loaded by name come from the system folder only,
+// never from the tool's folder or the current one; called first.
+void search_system_folder_only_on_windows();
+
 // Standard output takes bytes as they are (no line-end translation), and
 // console lines end with this.
 void set_binary_output();

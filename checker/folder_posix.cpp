@@ -105,6 +105,8 @@ std::string console_text(std::string_view windows1252) { return windows1252_to_u
 
 UserFolders user_folders() { return sample_user_folders(); }
 
+void search_system_folder_only_on_windows() {}
+
 void set_binary_output() {}
 
 const char* const CONSOLE_LINE_END = "\n";

@@ -8,6 +8,7 @@
 
 #include "checker/folder.h"
 #include "checker/previews.h"
+#include "runtime/loaded_library.h"
 #include "shell/shell.h"
 
 namespace {
@@ -120,6 +121,8 @@ UserFolders user_folders() {
     folders.shell.desktop = special_folder(FOLDER_DESKTOP);
     return folders;
 }
+
+void search_system_folder_only_on_windows() { search_system_folder_only(); }
 
 void set_binary_output() { _setmode(_fileno(stdout), _O_BINARY); }
 

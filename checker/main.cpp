@@ -109,6 +109,7 @@ int run_uninstall_preview(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    search_system_folder_only_on_windows();
     Options o;
     if (!parse(argc, argv, o)) {
         std::fputs("usage: tarvo-check [--english] [--current-user] [--quiet | --record] DISTRIBUTION-FOLDER\n"

@@ -1,4 +1,5 @@
 #include "driver/kit.h"
+#include "tests/helpers/marker_log.h"
 
 #include <shlobj.h>
 
@@ -62,6 +63,16 @@ std::string shell_folder(int csidl) {
 
 std::string start_menu_folder(const std::string& program_name) {
     return shell_folder(CSIDL_PROGRAMS) + "Tarvo\\" + program_name + "\\";
+}
+
+void set_marker_log(const std::string& path) {
+    SetEnvironmentVariableA("KIT_MARKER_LOG", path.empty() ? nullptr : path.c_str());
+    if (path.empty()) {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, MARKER_LOG_KEY, MARKER_LOG_VALUE);
+        return;
+    }
+    RegSetKeyValueA(HKEY_CURRENT_USER, MARKER_LOG_KEY, MARKER_LOG_VALUE, REG_SZ, path.c_str(),
+                    static_cast<DWORD>(path.size() + 1));
 }
 
 void remove_shell_traces(const std::string& program_name, const std::vector<std::string>& desktop_links) {

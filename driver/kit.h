@@ -72,6 +72,10 @@ std::string shell_folder(int csidl);
 // The program's folder in the Start menu: Programs, "Tarvo", the name, "\".
 std::string start_menu_folder(const std::string& program_name);
 
+// Where the helper programs (tests/helpers) note themselves, for those the
+// test starts and those started for it by Explorer; "" forgets it.
+void set_marker_log(const std::string& path);
+
 // Removes what an installation of the program left in the shell folders
 // (its Start-menu folder, desktop shortcuts by name) and a folder tree.
 void remove_shell_traces(const std::string& program_name, const std::vector<std::string>& desktop_links);

@@ -21,7 +21,7 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
     std::string destination = setup.install_dir + relative_path + name;
     record_uninstall_entry(destination);  // recorded whether or not the copy works
     std::string mark;
-    if (!copy_file(relative_path + name, destination)) {
+    if (!copy_file_without_download_mark(relative_path + name, destination)) {
         mark = T(LOG_FAILURE_MARK);
         install_run.copy_failed = 1;
         repaint_log(true);

@@ -35,7 +35,7 @@ void open_result_window() {
 // added since the last repaint would stay blank until it ends.
 void run_auxiliary_program(const std::string& name, TextId log_text) {
     std::string copy = setup.install_dir + name;
-    copy_file(name, copy);
+    copy_file_without_download_mark(name, copy);
     repaint_log(true);
     run_program(copy, "", "", RUN_WAIT);
     log_line(T(log_text));
@@ -114,7 +114,7 @@ void integrate_start_menu(const IntegrationPlan& plan) {
     if (plan.start_menu_dir.empty()) return;
     create_directory(plan.author_folder.substr(0, plan.author_folder.size() - 1));
     create_directory(plan.author_folder + setup.program_name);
-    copy_file("Tarvo Developpement.url", plan.author_folder + "Tarvo Developpement.url");
+    copy_file_without_download_mark("Tarvo Developpement.url", plan.author_folder + "Tarvo Developpement.url");
     install_run.start_menu_dir = plan.start_menu_dir;
     write_update_information(plan);
     show_folder(plan.start_menu_dir);
@@ -263,5 +263,5 @@ void run_installation() {
     integrate(desktop_shortcuts);
     write_uninstall_record();
     run_result_page();
-    if (run_after) run_program(setup.install_dir + setup.run_after_program, "", "", 0);
+    if (run_after) start_with_user_rights(setup.install_dir + setup.run_after_program);
 }

@@ -36,9 +36,14 @@ void show_licence_pages(HWND owner, const std::string& folder) {
         build_licence_pages(folder);
         while (wait_event() != EVENT_CLOSE_WINDOW) {
         }
+        // The owner is enabled while the licence window is still there, so
+        // that Windows hands the activation back to it when the licence
+        // window goes, not to another program.
+        EnableWindow(owner, TRUE);
         close_window(static_cast<int>(window));
+    } else {
+        EnableWindow(owner, TRUE);
     }
-    EnableWindow(owner, TRUE);
     BringWindowToTop(owner);
 }
 

@@ -116,6 +116,7 @@ int pack(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    search_system_folder_only_on_windows();
     Options o;
     if (!parse(argc, argv, o)) {
         std::fputs("usage: tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] "

@@ -165,6 +165,44 @@ int copy_file(const std::string& source, const std::string& destination) {
     return CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 1 : 0;
 }
 
+namespace {
+
+// The copy's last write time is set back to the source's, which the copy
+// took: removing a stream may count as a write.
+void keep_write_time(const std::string& source, const std::string& copy) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data)) return;
+    HANDLE file = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+// A file copied out of a downloaded and unpacked folder carries the mark
+// Windows puts on downloads; an installed program that keeps it warns at
+// each start, and help files show blank pages.  The mark is one stream of
+// the file, deleted by its name; a read-only copy has its attribute lifted
+// for that moment only.  A copy without a mark costs one failed deletion.
+int copy_file_without_download_mark(const std::string& source, const std::string& destination) {
+    if (!copy_file(source, destination)) return 0;
+    std::string mark = destination + ":Zone.Identifier";
+    bool removed = DeleteFileA(mark.c_str());
+    if (!removed && GetLastError() == ERROR_ACCESS_DENIED) {
+        DWORD attributes = GetFileAttributesA(destination.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
+            SetFileAttributesA(destination.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+            removed = DeleteFileA(mark.c_str());
+            SetFileAttributesA(destination.c_str(), attributes);
+        }
+    }
+    if (removed) keep_write_time(source, destination);
+    return 1;
+}
+
 int delete_file(const std::string& path) {
     return DeleteFileA(path.c_str()) ? 1 : 0;
 }

@@ -27,6 +27,9 @@ bool is_read_only_file(const std::string& path);
 
 int create_directory(const std::string& path);                   // one level; non-zero on success
 int copy_file(const std::string& source, const std::string& destination);  // overwrites; non-zero on success
+// As copy_file; the copy then loses the download mark it took from its
+// source (the ":Zone.Identifier" stream), nothing else of it changes.
+int copy_file_without_download_mark(const std::string& source, const std::string& destination);
 int delete_file(const std::string& path);                        // non-zero on success
 
 // Deletes the entries of folder that match pattern ("" = "*.*"), descending

@@ -33,7 +33,7 @@ PanelTheme theme;
 void look_up_theme() {
     if (theme.looked_up) return;
     theme.looked_up = true;
-    theme.library = LoadLibraryA("uxtheme.dll");
+    theme.library = load_system_library("uxtheme.dll");
     if (!theme.library) return;
     auto is_app_themed = library_function<IsAppThemedFn>(theme.library, "IsAppThemed");
     if (is_app_themed && is_app_themed())

@@ -1,6 +1,7 @@
-// Modal requesters: the message box and the folder chooser.  While one is
-// open, the program's own windows are disabled, so that no gadget of theirs
-// can raise an event underneath it.
+// Modal requesters: the message box and the folder chooser, owned by the
+// window the program works in.  While one is open, the program's own
+// windows are disabled, so that no gadget of theirs can raise an event
+// underneath it.
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -14,42 +15,60 @@ namespace {
 
 using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOA*);
 
-BOOL CALLBACK disable_window(HWND window, LPARAM list) {
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-        EnableWindow(window, FALSE);
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    }
-    return TRUE;
-}
-
-// The foreground window when it belongs to this process, else none.
-HWND foreground_of_process() {
+// The window a requester belongs to: the program's current window, the one
+// it works in, when it is shown and takes input; else the process's own
+// foreground window; else none.  Never whatever else is in front: after the user clicks
+// another program, or once Explorer has opened a folder, the box would
+// otherwise open without owner, under the program's always-on-top windows.
+HWND requester_owner() {
+    HWND current = window_handle();
+    if (current && IsWindowVisible(current) && IsWindowEnabled(current)) return current;
     HWND foreground = GetForegroundWindow();
     DWORD process = 0;
     if (foreground) GetWindowThreadProcessId(foreground, &process);
     return process == GetCurrentProcessId() ? foreground : nullptr;
 }
 
+struct Disabling {
+    HWND owner;
+    std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK disable_window(HWND window, LPARAM data) {
+    auto* disabling = reinterpret_cast<Disabling*>(data);
+    if (window != disabling->owner && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        disabling->disabled.push_back(window);
+    }
+    return TRUE;
+}
+
 // While it lives, the visible and enabled top-level windows of the calling
-// thread are disabled; it enables exactly those again when it goes.
+// thread other than the owner are disabled, so that no gadget of theirs can
+// raise an event underneath the requester; it enables exactly those again
+// when it goes.  The owner is left to the requester, which disables it while
+// it is open and enables it again before it closes, so that the activation
+// comes back to the owner and not to another program.
 struct RequesterScope {
     RequesterScope() {
-        EnumThreadWindows(GetCurrentThreadId(), disable_window, reinterpret_cast<LPARAM>(&disabled));
-        owner = foreground_of_process();
+        disabling.owner = requester_owner();
+        EnumThreadWindows(GetCurrentThreadId(), disable_window, reinterpret_cast<LPARAM>(&disabling));
     }
     ~RequesterScope() {
-        for (HWND w : disabled)
+        for (HWND w : disabling.disabled)
             if (IsWindow(w)) EnableWindow(w, TRUE);
-        // The requester closed while its owner was still disabled, so the
-        // system could not give the activation back to it.
-        if (owner && GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId())
-            SetActiveWindow(owner);
     }
     RequesterScope(const RequesterScope&) = delete;
     RequesterScope& operator=(const RequesterScope&) = delete;
 
-    std::vector<HWND> disabled;
-    HWND owner = nullptr;
+    HWND owner() const { return disabling.owner; }
+    // A box over an always-on-top owner is always on top as well.
+    uint32_t topmost_flag() const {
+        HWND o = disabling.owner;
+        return o && (GetWindowLongA(o, GWL_EXSTYLE) & WS_EX_TOPMOST) ? MB_TOPMOST : 0;
+    }
+
+    Disabling disabling;
 };
 
 // "C:\" keeps its backslash; a longer folder loses a trailing one, which the
@@ -81,7 +100,7 @@ std::string browse_for_folder(BrowseForFolderFn browse, const std::string& title
     RequesterScope scope;
     bool ole = SUCCEEDED(OleInitialize(nullptr));  // the new-style dialog needs OLE
     BROWSEINFOA info{};
-    info.hwndOwner = scope.owner;
+    info.hwndOwner = scope.owner();
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
     info.lpfn = browse_callback;
@@ -100,11 +119,11 @@ std::string browse_for_folder(BrowseForFolderFn browse, const std::string& title
 
 int message_box(const std::string& title, const std::string& text, uint32_t flags) {
     RequesterScope scope;
-    return MessageBoxA(scope.owner, text.c_str(), title.c_str(), flags);
+    return MessageBoxA(scope.owner(), text.c_str(), title.c_str(), flags | scope.topmost_flag());
 }
 
 std::string choose_folder(const std::string& title, const std::string& initial_folder) {
-    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    HMODULE shell = load_system_library("SHELL32.DLL");
     if (!shell) return "";
     auto browse = library_function<BrowseForFolderFn>(shell, "SHBrowseForFolderA");
     std::string folder = browse ? browse_for_folder(browse, title, preselection(initial_folder)) : "";

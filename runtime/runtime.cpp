@@ -1,6 +1,9 @@
 #include "runtime/runtime.h"
 
+#include "runtime/loaded_library.h"
+
 void init_runtime() {
+    search_system_folder_only();
     init_windows();
 }
 

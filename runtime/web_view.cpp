@@ -26,7 +26,7 @@ ControlHost host;
 
 bool host_ready() {
     if (!host.get_control) {
-        HMODULE library = LoadLibraryA("ATL.DLL");
+        HMODULE library = load_system_library("ATL.DLL");
         if (!library) return false;
         auto init = library_function<AtlAxWinInitFn>(library, "AtlAxWinInit");
         auto get_control = library_function<AtlAxGetControlFn>(library, "AtlAxGetControl");

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "packer/package_reader.h"
+#include "runtime/loaded_library.h"
 #include "selfextract/unpack_window.h"
 
 namespace {
@@ -33,17 +34,6 @@ const wchar_t WRITE_FAILED_TEXT[] =
 const wchar_t NO_FOLDER_TEXT[] =
     L"Aucun dossier temporaire n'a pu \u00eatre cr\u00e9\u00e9.\n\nNo temporary folder could be made.";
 const wchar_t NO_SETUP_TEXT[] = L"Setup.exe n'a pas pu \u00eatre lanc\u00e9.\n\nSetup.exe could not be started.";
-
-// Libraries are looked for in the system folder only, never in the folder
-// the package was downloaded to.  The call exists from Windows 8 on, and on
-// Windows 7 with its security update; without it the program goes on.
-void load_system_libraries_only() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
 
 void say(const wchar_t* text) { MessageBoxW(nullptr, text, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND); }
 
@@ -259,6 +249,6 @@ int run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    load_system_libraries_only();
+    search_system_folder_only();
     return run();
 }

@@ -1,7 +1,11 @@
 #include "shell/shell.h"
 
 #include <windows.h>
+#include <exdisp.h>
 #include <objidl.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -65,7 +69,125 @@ int create_shortcut(const std::string& target, const std::string& link, const st
     return result;
 }
 
-// Explorer works in the folder it shows: a folder window must never hold
-// the program's own folder in use (a package's temporary folder could not
-// be removed while it is open).
-void show_folder(const std::string& folder) { run_program("explorer.exe", folder, folder, 0); }
+// Explorer by its full path in the Windows folder: by its bare name, a
+// program of that name in the working folder or the program's own folder
+// (the distribution, the install folder) would be started instead.  It
+// works in the folder it shows: a folder window must never hold the
+// program's own folder in use (a package's temporary folder could not be
+// removed while it is open).
+void show_folder(const std::string& folder) {
+    run_program(windows_folder() + "explorer.exe", folder, folder, 0);
+}
+
+std::string windows_folder() {
+    char path[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "C:\\Windows\\";
+    return with_backslash(std::string(path, length));
+}
+
+namespace {
+
+// Owns one reference to a COM interface.
+template <typename Interface>
+class ComPointer {
+public:
+    ComPointer() = default;
+    ~ComPointer() {
+        if (pointer_) pointer_->Release();
+    }
+    ComPointer(const ComPointer&) = delete;
+    ComPointer& operator=(const ComPointer&) = delete;
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    void** out() { return reinterpret_cast<void**>(&pointer_); }
+    Interface** typed_out() { return &pointer_; }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// A COM text argument made of Windows-1252 bytes; freed with the variant.
+class TextArgument {
+public:
+    explicit TextArgument(const std::string& text) {
+        VariantInit(&value);
+        int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        std::vector<wchar_t> wide(length > 0 ? length : 0);
+        if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    }
+    ~TextArgument() { VariantClear(&value); }
+    TextArgument(const TextArgument&) = delete;
+    TextArgument& operator=(const TextArgument&) = delete;
+
+    VARIANT value;
+};
+
+bool process_is_elevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                    elevation.TokenIsElevated;
+    CloseHandle(token);
+    return elevated;
+}
+
+// Asks the desktop's Explorer, which runs with the signed-in user's own
+// rights, to open the file; false when some step of the way is missing (no
+// Explorer desktop, another shell, a refused call).
+bool open_through_desktop(const std::string& file, const std::string& folder) {
+    ComPointer<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.out())))
+        return false;
+    VARIANT none;
+    VariantInit(&none);
+    long desktop_window = 0;
+    ComPointer<IDispatch> desktop;
+    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &desktop_window, SWFO_NEEDDISPATCH,
+                              desktop.typed_out()) != S_OK ||
+        !desktop)
+        return false;
+    ComPointer<IServiceProvider> services;
+    ComPointer<IShellBrowser> browser;
+    ComPointer<IShellView> view;
+    ComPointer<IDispatch> background;
+    ComPointer<IShellFolderViewDual> folder_view;
+    ComPointer<IDispatch> application;
+    ComPointer<IShellDispatch2> shell;
+    if (FAILED(desktop->QueryInterface(IID_IServiceProvider, services.out())) ||
+        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.out())) ||
+        FAILED(browser->QueryActiveShellView(view.typed_out())) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.out())) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, folder_view.out())) ||
+        FAILED(folder_view->get_Application(application.typed_out())) ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, shell.out())))
+        return false;
+    TextArgument path(file), parameters(""), directory(folder), verb("open");
+    VARIANT show;
+    VariantInit(&show);
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    return SUCCEEDED(shell->ShellExecute(path.value.bstrVal, parameters.value, directory.value, verb.value, show));
+}
+
+}  // namespace
+
+// An elevated installer would hand its rights down to the program it starts
+// (which Windows then keeps from taking files dragged from Explorer), so the
+// program is started by the desktop's Explorer instead, in the file's own
+// folder as run_program starts it.  Where that cannot be done, or when the
+// installer is not elevated, run_program starts it.
+void start_with_user_rights(const std::string& file) {
+    if (process_is_elevated()) {
+        HRESULT com = CoInitialize(nullptr);
+        size_t slash = file.rfind('\\');
+        bool started = open_through_desktop(file, slash == std::string::npos ? "" : file.substr(0, slash + 1));
+        if (SUCCEEDED(com)) CoUninitialize();
+        if (started) return;
+    }
+    run_program(file, "", "", 0);
+}

@@ -22,6 +22,13 @@ std::string current_folder();
 // Opens a folder window on folder, without waiting.
 void show_folder(const std::string& folder);
 
+// The Windows folder ending with "\".
+std::string windows_folder();
+
+// Starts a program without waiting, with the rights of the signed-in user
+// even when this process runs elevated.
+void start_with_user_rights(const std::string& file);
+
 // Writes the shortcut file `link` pointing at `target`.  1 when the link was
 // handed to the shell for saving, 0 when the shell link object or its file
 // interface was not available.  The link's folder must exist.

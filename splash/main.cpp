@@ -1,6 +1,7 @@
 // Tarvo: shows the author's logo for the number of seconds given on the
 // command line, or until it is asked to close.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "runtime/runtime.h"
 #include "splash/timeout.h"
@@ -32,6 +33,23 @@ void show_logo(HBITMAP logo) {
     } while (event != EVENT_CLOSE_WINDOW && ticks != timeout);
 }
 
+// The process that started this one: the installer, which opens its wizard
+// when the splash ends; 0 when it cannot be told.
+DWORD parent_process_id() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId()) {
+            parent = entry.th32ParentProcessID;
+            break;
+        }
+    CloseHandle(snapshot);
+    return parent;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -42,6 +60,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // window" centres it on the screen.
     if (open_window(SPLASH_WINDOW, 0, 0, 300, 200, WINDOW_BORDERLESS | WINDOW_PARENT_CENTERED, "Maelwick"))
         show_logo(logo);
+    // The splash holds the foreground as it ends; the installer may take it
+    // over, so that its wizard opens in front and with the focus rather
+    // than behind the windows of other programs.
+    if (DWORD installer = parent_process_id()) AllowSetForegroundWindow(installer);
     release_runtime();
     return 0;
 }

@@ -20,10 +20,10 @@ const char* const WEB_PAGE = "https://tarvo-developpement.example/";
 class Installation : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetEnvironmentVariableA("KIT_MARKER_LOG", markers.c_str());
+        set_marker_log(markers);
     }
     void TearDown() override {
-        SetEnvironmentVariableA("KIT_MARKER_LOG", nullptr);
+        set_marker_log("");
         close_folder_windows();
         remove_shell_traces(ini.name, {ini.shortcut1_name, ini.shortcut2_name});
     }

@@ -48,13 +48,13 @@ FullRun uninstall_fully(const std::string& dir, Where where = Where::current()) 
 class InstalledProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetEnvironmentVariableA("KIT_MARKER_LOG", markers.c_str());
+        set_marker_log(markers);
         ini.name = "KitRemove";
         ini.shortcut1_name = "KitRemove";
         ini.run_after = "";
     }
     void TearDown() override {
-        SetEnvironmentVariableA("KIT_MARKER_LOG", nullptr);
+        set_marker_log("");
         close_folder_windows();
         remove_shell_traces(ini.name, {ini.shortcut1_name});
     }
@@ -207,7 +207,7 @@ TEST_F(InstalledProgram, AnOldRecordThatCannotBeDeletedStopsTheUpdate) {
 class HandRecord : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetEnvironmentVariableA("KIT_MARKER_LOG", markers.c_str());
+        set_marker_log(markers);
         make_folder(dir);
         EXPECT_TRUE(CopyFileA((program_folder() + "Uninstall.exe").c_str(), (dir + "Uninstall.exe").c_str(), FALSE));
         EXPECT_TRUE(CopyFileA((program_folder() + "marker.exe").c_str(), (dir + "marker.exe").c_str(), FALSE));
@@ -223,7 +223,7 @@ protected:
         write_bytes(startup_link, "link");
     }
     void TearDown() override {
-        SetEnvironmentVariableA("KIT_MARKER_LOG", nullptr);
+        set_marker_log("");
         RegDeleteKeyA(HKEY_CURRENT_USER, (key + "\\Gone").c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, (key + "\\Kept").c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());

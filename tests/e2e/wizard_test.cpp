@@ -352,8 +352,14 @@ void expect_licence_round_trip(const Program& setup, HWND wizard, int opener, Wh
     EXPECT_TRUE(request_close(licence));
     EXPECT_TRUE(wait_until([&] { return !IsWindow(licence); }, LIMIT));
     EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
-    // In front again: no window of the program is above it.
+    // In front again: no window of the program is above it, and the
+    // activation came back to it, not to another program.
     EXPECT_TRUE(is_topmost(wizard));
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    EXPECT_TRUE(wait_until([&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(wizard, nullptr), &thread) && thread.hwndActive == wizard;
+    }, LIMIT));
 }
 
 TEST(Wizard, LicenceWindowFromTheBannerAndTheButton) {

@@ -1,8 +1,7 @@
 // Stands in for the programs the kit starts: the author's install-time and
 // update programs, the program run after installation, "[Lancer]" entries
-// and "[Programme]" windows.  It appends one line to the file named by the
-// environment variable KIT_MARKER_LOG (markers.txt in the current folder
-// without it):
+// and "[Programme]" windows.  It appends one line to the file that
+// marker_log.h names:
 //
 //   <own file name>|<parameters>|<shown or hidden>|<files in the current folder, sorted>
 //
@@ -19,6 +18,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "marker_log.h"
 
 namespace {
 
@@ -51,8 +52,7 @@ void write_marker(const std::string& parameters) {
     GetStartupInfoA(&start);
     bool hidden = (start.dwFlags & STARTF_USESHOWWINDOW) && start.wShowWindow == SW_HIDE;
     std::string line = own_name() + "|" + parameters + "|" + (hidden ? "hidden" : "shown") + "|" + files_here() + "\r\n";
-    const char* log = std::getenv("KIT_MARKER_LOG");
-    HANDLE h = CreateFileA(log ? log : "markers.txt", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE h = CreateFileA(marker_log_path().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
     DWORD written;
