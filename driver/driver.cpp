@@ -73,7 +73,7 @@ std::string program_folder() {
 // `folder` "" keeps the test's own current folder.
 Program start_program(const std::string& program, const std::string& folder,
                       const std::string& parameters, Where where) {
-    std::string command = "\"" + program + "\"";
+    std::string command = in_quotes(program);
     if (!parameters.empty()) command += " " + parameters;
     // The program and whatever it starts in turn (a folder window, say,
     // that outlives the test) get the null device as their standard
@@ -156,6 +156,15 @@ static DWORD process_named(const std::string& file_name) {
 }
 
 bool process_named_running(const std::string& file_name) { return process_named(file_name) != 0; }
+
+std::string in_quotes(const std::string& text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
+}
 
 long long run_console(const std::string& command_line, const std::string& output, DWORD limit_ms, Where where) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};

@@ -54,6 +54,8 @@ void kill_program(Program& program);
 bool wait_until(const std::function<bool()>& condition, DWORD limit_ms);
 // Whether a process runs whose program file is named `file_name` ("App.exe").
 bool process_named_running(const std::string& file_name);
+// The text in double quotes, as a command line names a path with blanks.
+std::string in_quotes(const std::string& text);
 // Runs a console program to its end with its standard output going to the
 // file `output` (made anew); its exit code, or -1 when it did not start or
 // did not end within the limit (it is then killed).

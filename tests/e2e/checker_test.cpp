@@ -19,7 +19,7 @@ const std::string DEFAULT_FOLDER = "C:\\Program files\\Carnet de notes\\";
 std::string run_checker(const std::string& parameters, long long* code, const ScratchFolder& scratch) {
     static int run = 0;
     std::string output = scratch / ("checker-output-" + std::to_string(++run) + ".txt");
-    *code = run_console("\"" + program_folder() + "TarvoCheck.exe\" " + parameters, output, LIMIT);
+    *code = run_console(in_quotes(program_folder() + "TarvoCheck.exe") + " " + parameters, output, LIMIT);
     return read_bytes(output);
 }
 
@@ -57,7 +57,7 @@ TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo
     remove_tree(DEFAULT_FOLDER);
     std::string folder = dist.substr(0, dist.size() - 1);
     long long code = 0;
-    std::string report = run_checker("\"" + folder + "\"", &code, scratch);
+    std::string report = run_checker(in_quotes(folder), &code, scratch);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("0 errors, 0 warnings"), std::string::npos) << report;
     std::string predicted = run_checker("--record \"" + folder + "\"", &code, scratch);

@@ -59,8 +59,8 @@ protected:
 TEST_F(Package, InstallsAsTheDistributionFolderDoesAndLeavesNoTemporaryFolder) {
     long long code = 0;
     std::string folder = sample_folder();
-    code = run_console("\"" + program_folder() + "TarvoCheck.exe\" --record \"" + folder.substr(0, folder.size() - 1) +
-                           "\"",
+    code = run_console(in_quotes(program_folder() + "TarvoCheck.exe") + " --record " +
+                           in_quotes(folder.substr(0, folder.size() - 1)),
                        scratch / "record.txt", LIMIT);
     ASSERT_EQ(code, 0);
     std::string predicted = read_bytes(scratch / "record.txt");
@@ -117,8 +117,8 @@ TEST_F(Package, ACancelWhileUnpackingRemovesWhatWasWritten) {
     ASSERT_TRUE(copy_tree(sample_folder(), dist));
     write_bytes(dist + "Aide\\grand.bin", std::string(400u << 20, '\0'));
     std::string package = scratch / "Grande.exe";
-    ASSERT_EQ(run_console("\"" + program_folder() + "TarvoPack.exe\" \"" + dist.substr(0, dist.size() - 1) + "\" \"" +
-                              package + "\"",
+    ASSERT_EQ(run_console(in_quotes(program_folder() + "TarvoPack.exe") + " " + in_quotes(dist.substr(0, dist.size() - 1)) +
+                              " " + in_quotes(package),
                           scratch / "pack.txt", 120000),
               0)
         << read_bytes(scratch / "pack.txt");
