@@ -33,3 +33,11 @@ CarnetWindow wait_carnet(DWORD limit_ms, Where where) {
     found.window = window;
     return found;
 }
+
+HWND install_sample_as_proposed(const Program& setup, const std::string& install_dir, Where where) {
+    if (!choose_language(setup, false, where)) return nullptr;
+    HWND wizard = wait_wizard(setup, sample_ini(), where);
+    if (!wizard) return nullptr;
+    press_install(wizard, where);
+    return wait_installed(setup, sample_ini(), install_dir, 30000, where);
+}

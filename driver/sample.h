@@ -20,6 +20,11 @@ SetupIni sample_ini();
 // bin folder of the running program; with "\".
 std::string sample_folder();
 
+// The sample installed by a Setup just started: French, the proposed
+// folder and options, "Installer"; the result window once the run is done,
+// null when it did not come.
+HWND install_sample_as_proposed(const Program& setup, const std::string& install_dir, Where where = Where::current());
+
 // Carnet's window, and its process held so that a failure ends it.
 struct CarnetWindow {
     Program carnet;  // not started when no window came

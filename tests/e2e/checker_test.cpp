@@ -65,11 +65,7 @@ TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo
 
     // Setup with the proposed folder and options, in French.
     Program setup = start_program(dist + "Setup.exe", dist, "");
-    ASSERT_TRUE(choose_language(setup, false));
-    HWND wizard = wait_wizard(setup, sample_ini());
-    ASSERT_NE(wizard, nullptr);
-    press_install(wizard);
-    HWND result = wait_installed(setup, sample_ini(), DEFAULT_FOLDER, LIMIT);
+    HWND result = install_sample_as_proposed(setup, DEFAULT_FOLDER);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(read_bytes(DEFAULT_FOLDER + "Uninstall.dat"), predicted);
     EXPECT_TRUE(click_control(result, FINISH_BUTTON));

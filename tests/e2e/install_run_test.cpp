@@ -51,6 +51,23 @@ protected:
         EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
     }
 
+    // Types `folder` (unless it is "": the field was emptied before) and
+    // presses "Installer": the refusal of an unusable folder comes, and the
+    // wizard stays, with the field as it was typed.
+    void expect_refused(const Program& setup, HWND wizard, const std::string& folder, Where where = Where::current()) {
+        SCOPED_TRACE(::testing::Message() << "\"" << folder << "\", called from line " << where.line());
+        if (!folder.empty()) {
+            type_text(wizard, DIRECTORY_FIELD, folder);
+            click_control(wizard, INSTALL_BUTTON);
+        }
+        MessageBoxSeen seen = answer_message_box(setup, LIMIT);
+        EXPECT_EQ(seen.title, "Erreur");
+        EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
+        EXPECT_TRUE(IsWindow(wizard));
+        EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
+        EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), folder);
+    }
+
     std::vector<std::string> marker_lines() { return read_lines(markers); }
     std::string read_installed_record() { return read_bytes(with_backslash(target) + "Uninstall.dat"); }
 
@@ -307,16 +324,7 @@ TEST_F(Installation, UnusableDirectoriesAreRefusedAndTheWizardStays) {
     std::string folder = dist.path();
     for (const std::string& refused : {std::string(""), folder, folder.substr(0, folder.size() - 1), std::string("C:\\"),
                                        std::string("C:\\Program files\\"), shell_folder(CSIDL_APPDATA)}) {
-        SCOPED_TRACE(refused);
-        if (!refused.empty()) {
-            type_text(wizard, DIRECTORY_FIELD, refused);
-            click_control(wizard, INSTALL_BUTTON);
-        }
-        MessageBoxSeen seen = answer_message_box(setup, LIMIT);
-        EXPECT_EQ(seen.title, "Erreur");
-        EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
-        EXPECT_TRUE(IsWindow(wizard));
-        EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
+        expect_refused(setup, wizard, refused);
     }
     EXPECT_EQ(read_bytes(folder + "Uninstall.dat"), template_bytes);
     EXPECT_TRUE(marker_lines().empty());
@@ -375,17 +383,7 @@ TEST_F(Installation, FoldersThatCannotTakeFilesAreRefusedBeforeAnythingBegins) {
     ASSERT_NE(wizard, nullptr);
     click_control(wizard, CONSENT_BOX);
     click_tab(wizard, PAGES, OPTIONS_PAGE);
-    for (const std::string& folder : refused) {
-        SCOPED_TRACE(folder);
-        type_text(wizard, DIRECTORY_FIELD, folder);
-        click_control(wizard, INSTALL_BUTTON);
-        MessageBoxSeen seen = answer_message_box(setup, LIMIT);
-        EXPECT_EQ(seen.title, "Erreur");
-        EXPECT_EQ(seen.text, "Le dossier d'installation est invalide");
-        EXPECT_TRUE(IsWindow(wizard));
-        EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(wizard) != FALSE; }, LIMIT));
-        EXPECT_EQ(control_text(wizard, DIRECTORY_FIELD), folder);
-    }
+    for (const std::string& folder : refused) expect_refused(setup, wizard, folder);
     EXPECT_TRUE(marker_lines().empty());
     EXPECT_FALSE(exists(start_menu_folder(ini.name)));
     EXPECT_FALSE(exists(drive + "\\KitNoFiles"));

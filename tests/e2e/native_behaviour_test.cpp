@@ -55,6 +55,13 @@ protected:
         remove_shell_traces(ini.name, {ini.name});
     }
 
+    // "Installer" into the target, without the program to run afterwards.
+    void install_without_run_after(HWND wizard) {
+        click_tab(wizard, PAGES, OPTIONS_PAGE);
+        if (check_state(wizard, RUN_AFTER_BOX) == BST_CHECKED) click_control(wizard, RUN_AFTER_BOX);
+        press_install(wizard, target);
+    }
+
     // "Terminer", and the folder window Setup opened on the Start menu.
     void finish(Program& setup, HWND result) {
         EXPECT_TRUE(click_control(result, FINISH_BUTTON));
@@ -81,9 +88,7 @@ TEST_F(NativeBehaviour, AProgramNamedLikeExplorerBesideTheProgramsNeverRuns) {
     dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
     auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    click_tab(wizard, PAGES, OPTIONS_PAGE);
-    if (check_state(wizard, RUN_AFTER_BOX) == BST_CHECKED) click_control(wizard, RUN_AFTER_BOX);
-    press_install(wizard, target);
+    install_without_run_after(wizard);
     HWND result = wait_installed(setup, ini, target, LIMIT);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(exists(target + "\\explorer.exe"));
@@ -244,9 +249,7 @@ TEST_F(NativeBehaviour, ACopyFailureBoxIsOwnedByTheResultWindowWhileAnotherProgr
 
     auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    click_tab(wizard, PAGES, OPTIONS_PAGE);
-    if (check_state(wizard, RUN_AFTER_BOX) == BST_CHECKED) click_control(wizard, RUN_AFTER_BOX);
-    press_install(wizard, target);
+    install_without_run_after(wizard);
     Program prep = attach_program("prep.exe", LIMIT);
     ASSERT_TRUE(prep.started());
     HWND result = find_window(setup.id(), ini.title(), "");
@@ -325,9 +328,7 @@ TEST_F(NativeBehaviour, InstalledCopiesLoseTheDownloadMarkAndNothingElse) {
     }
     auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);
-    click_tab(wizard, PAGES, OPTIONS_PAGE);
-    if (check_state(wizard, RUN_AFTER_BOX) == BST_CHECKED) click_control(wizard, RUN_AFTER_BOX);
-    press_install(wizard, target);
+    install_without_run_after(wizard);
     HWND result = wait_installed(setup, ini, target, LIMIT);
     ASSERT_NE(result, nullptr);
     for (const char* name : {"App.exe", "aide.txt", "lu.txt"}) {

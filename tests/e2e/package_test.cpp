@@ -69,11 +69,7 @@ TEST_F(Package, InstallsAsTheDistributionFolderDoesAndLeavesNoTemporaryFolder) {
     Program package = start_program(downloaded(built("Carnet-1.0.exe")), downloads, "");
     Program setup = attach_program("Setup.exe", LIMIT);
     ASSERT_TRUE(setup.started());
-    ASSERT_TRUE(choose_language(setup, false));
-    HWND wizard = wait_wizard(setup, sample_ini());
-    ASSERT_NE(wizard, nullptr);
-    press_install(wizard);
-    HWND result = wait_installed(setup, sample_ini(), DEFAULT_FOLDER, LIMIT);
+    HWND result = install_sample_as_proposed(setup, DEFAULT_FOLDER);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(read_bytes(DEFAULT_FOLDER + "Uninstall.dat"), predicted);
     EXPECT_EQ(unpack_folders().size(), before.size() + 1);  // Setup runs from it
