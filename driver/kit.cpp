@@ -113,7 +113,12 @@ HWND wait_built_window(const Program& program, const std::string& title, const s
         report_failure(where, "no " + control_class + " in " + title);
         return nullptr;
     }
-    if (idle) WaitForInputIdle(program.process(), LIMIT_MS);
+    // Not WaitForInputIdle: a program is idle once, the first time it takes
+    // messages, and Setup already does so while it waits for its splash.
+    if (idle && !window_answers(window, LIMIT_MS)) {
+        report_failure(where, title + " does not answer");
+        return nullptr;
+    }
     return window;
 }
 

@@ -99,8 +99,9 @@ void press_install(HWND wizard, const std::string& directory, Where where = Wher
 void press_install(HWND wizard, Where where = Where::current());
 
 // A window of the program once it is built: shown, holding a control of
-// that class, and with `idle` its program waiting in its event loop (Wine
-// says so once, the first time a program waits for messages).
+// that class, and with `idle` answering a message sent to it.  The
+// programs build these windows (language, licence) without taking messages
+// and then wait in their event loops, so the answer comes from there.
 HWND wait_built_window(const Program& program, const std::string& title, const std::string& control_class,
                        bool idle = true, Where where = Where::current());
 

@@ -56,6 +56,7 @@ void copy_folder(const std::string& relative_path, int listing_slot) {
     }
     int kind;
     while ((kind = next_directory_entry()) != ENTRY_NONE) {
+        service_messages();  // the result window answers between files
         std::string name = directory_entry_name();
         if (kind == ENTRY_FILE) {
             if (is_installed(name)) copy_one_file(relative_path, name, directory_entry_size());

@@ -31,8 +31,9 @@ void open_result_window() {
 
 // Copies an auxiliary program of the source folder into the install
 // directory, runs it there until it ends, and deletes the copy.  The log is
-// drawn first: nothing is drawn while the program runs, and the lines
-// added since the last repaint would stay blank until it ends.
+// drawn first: while the program runs the window only repaints what the
+// system asks for, and the lines added since the last repaint, their
+// drawing held, would stay blank until it ends.
 void run_auxiliary_program(const std::string& name, TextId log_text) {
     std::string copy = setup.install_dir + name;
     copy_file_without_download_mark(name, copy);

@@ -47,8 +47,8 @@ void repaint_log(bool now) {
     }
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     // Asked for, the whole result window: the banner and the buttons are made
-    // after it is shown, and "Terminer" changes state, while no message is
-    // serviced.
+    // after it is shown, and "Terminer" changes state, outside the copy and
+    // the waits, the only places where the run services messages.
     if (now) RedrawWindow(GetAncestor(list, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     drawing.last_end = GetTickCount64();
     drawing.last_cost = drawing.last_end - start;

@@ -9,8 +9,16 @@
 // layer (set_text on an edit field).  Those events are queued as well, and
 // because the pump may be blocked in GetMessage at that moment, a private
 // thread message wakes it; the pump never returns that message as an event.
+//
+// During a long run (a copy, a removal, a wait for a started program) the
+// program services its messages without taking events: the system, and
+// other programs that send to its windows, see it answer, while the user
+// can start nothing.  That servicing drops the user's input and every event
+// raised while it dispatches; events the program raises itself between two
+// servicings are queued as always.
 #include "runtime/window.h"
 
+#include <algorithm>
 #include <deque>
 
 #include "runtime/gadget_internal.h"
@@ -19,6 +27,13 @@
 namespace {
 
 constexpr UINT WAKE_MESSAGE = WM_APP + 0x3A5;
+// Often enough for the system (it takes a window that answers nothing for
+// 5 seconds as hung) and for a repaint to look prompt; rare enough that a
+// run calling once per file hardly pays for it.
+constexpr ULONGLONG SERVICE_INTERVAL_MS = 50;
+// Messages taken in one servicing at most: a window that never validates
+// what it was asked to paint would otherwise get WM_PAINT for ever.
+constexpr int SERVICE_MESSAGE_LIMIT = 1000;
 
 struct Event {
     int code;
@@ -28,9 +43,11 @@ struct Event {
 
 struct EventSource {
     std::deque<Event> queue;
-    int dispatching = 0;  // >0 while the pump dispatches a message it took
-    int gadget = 0;       // gadget of the last EVENT_GADGET
-    int type = -1;        // notification type of the last event, -1 for none
+    int dispatching = 0;         // >0 while the pump dispatches a message it took
+    int servicing = 0;           // >0 while a long run services messages: no event is raised
+    ULONGLONG last_service = 0;  // when the last servicing ended
+    int gadget = 0;              // gadget of the last EVENT_GADGET
+    int type = -1;               // notification type of the last event, -1 for none
 };
 
 EventSource events;
@@ -107,6 +124,46 @@ void dispatch(MSG& msg) {
     --events.dispatching;
 }
 
+// What the user does with keys, mouse, touch or pen, and the system-menu
+// commands that such input posts (Alt+F4, a click on the close box).  Touch
+// and pen come as WM_TOUCH and WM_GESTURE, and from Windows 8 as the
+// pointer messages after WM_TOUCH, up to WM_POINTERHWHEEL, which the
+// Windows 7 headers the layer is built with do not name.
+constexpr UINT POINTER_INPUT_LAST = 0x024F;
+
+bool is_user_input(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) ||
+           (message >= WM_NCMOUSEHOVER && message <= WM_MOUSELEAVE) ||
+           (message >= WM_TOUCH && message <= POINTER_INPUT_LAST) || message == WM_GESTURE ||
+           message == WM_SYSCOMMAND;
+}
+
+// Takes every message waiting for the thread; the user's input is dropped,
+// the rest dispatched (messages sent by other threads and processes are
+// delivered inside PeekMessage).  A wake message is dropped too: the event
+// it stands for is already in the queue, where the pump looks before it
+// waits.  Returns false when a WM_QUIT came: it is put back for the pump,
+// and the servicing stops there.
+bool service_waiting_messages() {
+    ++events.servicing;
+    bool quit = false;
+    MSG msg;
+    for (int taken = 0; taken < SERVICE_MESSAGE_LIMIT && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++taken) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            quit = true;
+            break;
+        }
+        if (is_user_input(msg.message) || (!msg.hwnd && msg.message == WAKE_MESSAGE)) continue;
+        DispatchMessageA(&msg);
+    }
+    --events.servicing;
+    events.last_service = GetTickCount64();
+    return !quit;
+}
+
 // The next event; the number of a message that raised none; 0 when `wait` is
 // false and nothing is waiting.
 int next_event(bool wait) {
@@ -126,6 +183,7 @@ int next_event(bool wait) {
 }  // namespace
 
 void raise_event(int code, int gadget, int type) {
+    if (events.servicing > 0) return;  // a close request or a click during a long run
     events.queue.push_back(Event{code, gadget, type});
     if (events.dispatching == 0) PostThreadMessageA(GetCurrentThreadId(), WAKE_MESSAGE, 0, 0);
 }
@@ -142,6 +200,43 @@ LRESULT CALLBACK program_window_proc(HWND window, UINT message, WPARAM wparam, L
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// A tick read on each call; the queue is looked at once SERVICE_INTERVAL_MS
+// have passed since the last servicing ended.
+void service_messages() {
+    if (GetTickCount64() - events.last_service < SERVICE_INTERVAL_MS) return;
+    service_waiting_messages();
+}
+
+// MWMO_INPUTAVAILABLE: a message that arrived before the wait but is not yet
+// taken ends the wait too, not only one that arrives during it.  Returns
+// when the object is signalled or cannot be waited for.  A WM_QUIT left
+// for the pump would end every wait at once: the rest is waited for plainly.
+void wait_servicing_messages(HANDLE object) {
+    for (;;) {
+        DWORD woken = MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0 + 1) return;
+        if (!service_waiting_messages()) {
+            WaitForSingleObject(object, INFINITE);
+            return;
+        }
+    }
+}
+
+// The same wait with nothing to wait for but the time.
+void pause_servicing_messages(int milliseconds) {
+    if (milliseconds <= 0) return;
+    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        DWORD woken = MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+                                                  MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0) continue;  // the time is up
+        if (!service_waiting_messages()) {
+            Sleep(static_cast<DWORD>(end - std::min(end, GetTickCount64())));
+            return;
+        }
+    }
 }
 
 int wait_event() { return next_event(true); }

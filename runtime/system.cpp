@@ -8,6 +8,7 @@
 
 #include "runtime/text.h"
 #include "runtime/version_code.h"
+#include "runtime/window.h"
 
 static_assert(PLATFORM_WINDOWS_9X == VER_PLATFORM_WIN32_WINDOWS && PLATFORM_WINDOWS_NT == VER_PLATFORM_WIN32_NT);
 
@@ -48,7 +49,8 @@ intptr_t run_program(const std::string& file, const std::string& parameters,
     info.nShow = (flags & RUN_HIDDEN) ? SW_HIDE : SW_SHOWNORMAL;
     if (!ShellExecuteExA(&info)) return 0;
     if (!info.hProcess) return 1;  // handed to a program that was already running
-    if (flags & RUN_WAIT) WaitForSingleObject(info.hProcess, INFINITE);
+    // The caller's windows keep answering the system while the program runs.
+    if (flags & RUN_WAIT) wait_servicing_messages(info.hProcess);
     starts.processes.push_back(info.hProcess);
     return reinterpret_cast<intptr_t>(info.hProcess);
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr int RUN_WAIT = 1;    // wait until the started process ends
+constexpr int RUN_WAIT = 1;    // wait until the started process ends, servicing messages
 constexpr int RUN_HIDDEN = 2;  // start it hidden
 
 // Starts file through the shell's "Open" verb.  Non-zero on success (the

@@ -28,6 +28,16 @@ int poll_event();
 int event_gadget();                      // gadget of the last EVENT_GADGET
 int event_type();                        // its notification type (list boxes: 0 selection, 2 double click)
 
+// For long runs: the system's messages (painting, timers, messages other
+// programs send) are serviced, the user's input is dropped and no event is
+// raised.  service_messages is cheap enough to call once per file: it looks
+// at the queue at most every 50 ms.  wait_servicing_messages waits until a
+// process (or another waitable handle) is signalled, servicing meanwhile.
+void service_messages();
+void wait_servicing_messages(HANDLE object);
+// As delay, servicing the messages meanwhile: a pause during a run.
+void pause_servicing_messages(int milliseconds);
+
 // Modal requesters: the program's other windows are disabled while they are
 // open.  message_box returns the id of the button pressed (1 = OK);
 // choose_folder returns the chosen folder ending in "\", "" when cancelled.

@@ -52,7 +52,7 @@ void finish_full_uninstall() {
         close_file(NOTE_FILE);
     }
     show_folder(current_folder());
-    delay(750);
+    pause_servicing_messages(750);
     message_box(U(UNINSTALL_TITLE), U(CLOSING_NOTE), 0);
     close_window(UNINSTALL_WINDOW);
 }
@@ -93,7 +93,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             disable_gadget(UNINSTALL_BUTTON, 1);
             disable_gadget(CANCEL_BUTTON, 1);
             run_uninstall(true);
-            delay(3000);
+            pause_servicing_messages(3000);
         } else {
             run_full_uninstall();
         }

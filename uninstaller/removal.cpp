@@ -44,6 +44,7 @@ bool list_disk_folder(void*, const std::string& folder, int level, std::vector<W
     if (!examine_directory(level, folder, "*.*")) return false;
     int kind;
     while ((kind = next_directory_entry()) != ENTRY_NONE) {
+        service_messages();  // the window answers while large folders are walked
         std::string name = directory_entry_name();
         if (is_dot(name)) continue;
         if (kind == ENTRY_FILE) entries.push_back({name, false, false, measured_size(folder + name)});

@@ -17,9 +17,9 @@ struct RunProgress {
     ULONGLONG last_paint = 0;
 };
 
-// Sets the bar to the share of the record read so far.  No messages are
-// serviced during the run, so the bar is painted directly, at most every
-// 30 ms and always at 100.
+// Sets the bar to the share of the record read so far.  The run services
+// messages only every 50 ms or so, so the bar is painted directly, at most
+// every 30 ms and always at 100.
 void show_progress(RunProgress& progress) {
     int percent = 0;
     if (progress.record_size > 0)
@@ -30,8 +30,8 @@ void show_progress(RunProgress& progress) {
     set_state(PROGRESS_BAR, percent);
     ULONGLONG now = GetTickCount64();
     if (percent == 100 || now - progress.last_paint >= PROGRESS_PAINT_MS) {
-        // The whole window: its buttons, made and disabled while no
-        // message is serviced, are drawn with the bar.
+        // The whole window: its buttons, made and disabled before the run
+        // services any message, are drawn with the bar.
         if (HWND bar = gadget_handle(PROGRESS_BAR))
             RedrawWindow(GetAncestor(bar, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         progress.last_paint = now;
@@ -64,6 +64,7 @@ bool run_uninstall(bool update_mode) {
     do {
         std::string line = read_line();
         show_progress(progress);
+        service_messages();  // the window answers between entries
         if (next_record_entry(reader, line, &entry)) act_on_entry(reader.section, entry, menu_folder);
     } while (!end_of_file(RECORD_FILE));
     close_file(RECORD_FILE);

@@ -14,6 +14,10 @@
 //                                                "Désinstaller" to the closing note
 //   install_bench.exe bare-delete <work folder>  bare\, a bare DeleteFileA loop
 //   install_bench.exe clean <work folder>        removes what the timed steps made
+//   install_bench.exe snapshot <work folder>     dist\ installed into installed\ and uninstalled
+//                                                again, untimed; writes into snapshot\ what each
+//                                                left (log, record, trees, Start-menu folder),
+//                                                for comparing two builds byte for byte
 #include <windows.h>
 
 #include <cstdio>
@@ -124,11 +128,67 @@ double uninstall(const std::string& dir) {
     return done ? spent : -1;
 }
 
+// One line per entry of a tree: its path and size, and for a file, with
+// `source`, whether its bytes are those of the same path there.
+std::string tree_text(const std::string& folder, const std::string& source) {
+    std::string text;
+    for (const TreeEntry& entry : list_tree(folder)) {
+        text += entry.path + "|" + std::to_string(entry.size);
+        if (!source.empty() && !entry.is_folder())
+            text += read_bytes(folder + entry.path) == read_bytes(source + entry.path) ? "|same" : "|changed";
+        text += "\r\n";
+    }
+    return text;
+}
+
+// The Start-menu folder: its tree, each shortcut's target and folder, and
+// the bytes of its other files.
+std::string menu_text(const std::string& menu) {
+    std::string text = tree_text(menu, "");
+    for (const TreeEntry& entry : list_tree(menu)) {
+        if (entry.is_folder()) continue;
+        if (entry.path.size() > 4 && entry.path.compare(entry.path.size() - 4, 4, ".lnk") == 0) {
+            ShortcutValues link = read_shortcut(menu + entry.path);
+            text += entry.path + " -> " + link.target + " in " + link.working_folder + "\r\n";
+        } else {
+            text += entry.path + ":\r\n" + read_bytes(menu + entry.path) + "\r\n";
+        }
+    }
+    return text;
+}
+
+// Installs and uninstalls as the timed steps do and writes into `out` what
+// each left; false when a step failed.
+bool snapshot(const std::string& dist, const std::string& dir, const std::string& out) {
+    SetupIni ini = bench_ini();
+    CreateDirectoryA(out.c_str(), nullptr);
+    Program setup = start_program(dist + "Setup.exe", dist, "");
+    HWND wizard = setup.started() ? wait_wizard(setup, ini) : nullptr;
+    if (!wizard) return false;
+    press_install(wizard, dir);
+    HWND result = wait_installed(setup, ini, dir, LIMIT);
+    if (!result) return false;
+    std::string log;
+    for (const std::string& line : list_lines(result, LOG_LIST)) log += line + "\r\n";
+    write_bytes(out + "log.txt", log);
+    write_bytes(out + "Uninstall.dat", read_bytes(dir + "Uninstall.dat"));
+    write_bytes(out + "installed.txt", tree_text(dir, dist));
+    std::string menu = start_menu_folder(ini.name);
+    write_bytes(out + "menu.txt", menu_text(menu));
+    click_control(result, FINISH_BUTTON);
+    wait_program_end(setup, LIMIT);
+    // Under Wine a folder cannot be removed while a window shows it.
+    close_folder_window(ini.name, LIMIT);
+    if (uninstall(dir) < 0) return false;
+    write_bytes(out + "uninstalled.txt", tree_text(dir, "") + "menu folder " + (exists(menu) ? "kept" : "gone") + "\r\n");
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::printf("usage: install_bench.exe prepare|bare-copy|install|uninstall|bare-delete|clean"
+        std::printf("usage: install_bench.exe prepare|bare-copy|install|uninstall|bare-delete|clean|snapshot"
                     " <work folder> [files]\n");
         return 2;
     }
@@ -149,6 +209,8 @@ int main(int argc, char** argv) {
     } else if (step == "bare-delete") {
         delete_tree(bare);
         spent = now_ms() - start;
+    } else if (step == "snapshot") {
+        return snapshot(dist, dir, work + "snapshot\\") ? 0 : 1;
     } else if (step == "clean") {
         remove_shell_traces(PROGRAM_NAME, {});
         for (const std::string& folder : {bare, dir}) delete_tree(folder);

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+
 #include "runtime/runtime.h"
 #include "runtime/version_code.h"
 #include "tests/support/scratch.h"
+#include "tests/unit/ui_fixture.h"
 
 namespace {
 
@@ -38,6 +42,46 @@ TEST_F(Programs, RunWaitReturnsOnlyAfterTheProgramEnded) {
     ASSERT_NE(process, 0);
     EXPECT_TRUE(exists(output));
     EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0), WAIT_OBJECT_0);
+}
+
+// While it waits, the caller's window answers what other threads (and the
+// system) send it, and a close request or a click that was waiting raises
+// nothing; the call still returns only once the program has ended.
+TEST_F(Programs, RunWaitKeepsTheWindowsAnswering) {
+    HWND window = reinterpret_cast<HWND>(open_window(0, 0, 0, 200, 100, 0, "Waiting"));
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(set_gadget_parent(window), 0);
+    HWND button = reinterpret_cast<HWND>(create_button(1, 10, 10, 80, 24, "One"));
+    drain_events();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    PostMessageA(button, BM_CLICK, 0, 0);
+    std::atomic<int> tries{0}, answered{0};
+    std::atomic<bool> waiting{true}, probed{false};
+    std::thread probe([&] {
+        DWORD_PTR ignored;
+        while (waiting) {
+            ++tries;
+            if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) ++answered;
+            Sleep(100);
+        }
+        probed = true;
+    });
+    std::string output = dir / "slow.txt";
+    intptr_t process = run_program(writer, "\"" + output + "\" 1500", "", RUN_WAIT);
+    bool ended = process && WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) == WAIT_OBJECT_0;
+    waiting = false;
+    // A try under way when the wait ended is answered here.
+    MSG msg;
+    while (!probed) {
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        Sleep(1);
+    }
+    probe.join();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(exists(output));
+    EXPECT_GE(tries, 5);
+    EXPECT_EQ(answered, tries.load());
+    EXPECT_EQ(drain_events(), std::vector<Delivered>{});
 }
 
 TEST_F(Programs, WithoutWaitTheCallReturnsAtOnce) {

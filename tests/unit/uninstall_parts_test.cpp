@@ -196,6 +196,24 @@ TEST_F(Folders, ClearFolderLeavesSubfolders) {
     EXPECT_FALSE(exists(menu));
 }
 
+// The clean-up walks a whole installation; the window answers meanwhile,
+// as it does between the entries of the record.  A message waiting for the
+// thread is taken during the walk.
+TEST_F(Folders, TheCleanUpServicesTheWindowsMessages) {
+    HWND window = CreateWindowExA(0, "STATIC", "Walk", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                  nullptr);
+    ASSERT_NE(window, nullptr);
+    std::string root = dir / "install\\";
+    make_folder(root);
+    make_folder(root + "empty");
+    PostMessageA(window, WM_APP + 3, 0, 0);
+    remove_empty_folders(root, 0);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, window, WM_APP + 3, WM_APP + 3, PM_NOREMOVE));
+    EXPECT_FALSE(exists(root));
+    DestroyWindow(window);
+}
+
 // Whole runs over a scratch installation that is the current folder, as
 // it is for the uninstaller.
 class Runs : public Folders {

@@ -209,6 +209,125 @@ TEST_F(Events, NotificationsOfTheProgramsOwnCallsAreDrained) {
     EXPECT_EQ(poll_event(), 0);
 }
 
+// What a user and other programs do to a window while a long run services
+// its messages: the input goes, and so does every event it would raise, a
+// close request included.  Outside the servicing the same requests raise
+// their events again.
+TEST_F(Events, ServicingDropsInputAndTheEventsItWouldRaise) {
+    HWND window = open_program_window();
+    HWND button = reinterpret_cast<HWND>(create_button(5, 10, 10, 80, 24, "Five"));
+    HWND edit = reinterpret_cast<HWND>(create_edit(6, 10, 40, 200, 20, ""));
+    drain_events();
+    PostMessageA(window, WM_CLOSE, 0, 0);              // the taskbar's close request
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4 or the close box
+    PostMessageA(button, BM_CLICK, 0, 0);              // a click posted by another program
+    click_at(button, 5, 5);
+    PostMessageA(edit, WM_KEYDOWN, 'X', 0x002D0001);
+    PostMessageA(edit, WM_CHAR, 'x', 0x002D0001);
+    PostMessageA(edit, WM_KEYUP, 'X', 0xC02D0001);
+    service_messages();
+    EXPECT_EQ(drain_events(), std::vector<Delivered>{});
+    EXPECT_EQ(get_text(6), "");
+    EXPECT_TRUE(IsWindow(window));
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    PostMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(drain_events(), (std::vector<Delivered>{{EVENT_CLOSE_WINDOW, 0, -1}, {EVENT_GADGET, 5, BN_CLICKED}}));
+}
+
+int timer_ticks = 0;
+void CALLBACK count_tick(HWND, UINT, UINT_PTR, DWORD) { ++timer_ticks; }
+
+// The system's own messages are serviced: painting, timers, and messages
+// other threads send, which are answered while the run goes on.  A click
+// or close request sent that way raises nothing.
+TEST_F(Events, ServicingPaintsRunsTimersAndAnswersOtherThreads) {
+    HWND window = open_program_window();
+    HWND button = reinterpret_cast<HWND>(create_button(5, 10, 10, 80, 24, "Five"));
+    drain_events();
+    timer_ticks = 0;
+    SetTimer(window, 1, 10, count_tick);
+    InvalidateRect(window, nullptr, TRUE);
+    Sleep(30);
+    service_messages();
+    KillTimer(window, 1);
+    EXPECT_GE(timer_ticks, 1);
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+
+    std::atomic<int> answered{0};
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        DWORD_PTR ignored;
+        for (int i = 0; i < 3; ++i)
+            if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) ++answered;
+        SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &ignored);
+        SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 1000, &ignored);
+        done = true;
+    });
+    // A run that calls once per item, an item taking a few milliseconds.
+    for (ULONGLONG start = GetTickCount64(); !done && GetTickCount64() - start < 10000;) {
+        service_messages();
+        Sleep(5);
+    }
+    other.join();
+    EXPECT_EQ(answered, 3);
+    EXPECT_EQ(drain_events(), std::vector<Delivered>{});
+}
+
+// A pause of the run (the uninstaller's before its closing message) lasts
+// its time and answers meanwhile; what the user sends then starts nothing.
+TEST_F(Events, APauseServicesMessagesForItsWholeTime) {
+    HWND window = open_program_window();
+    drain_events();
+    std::atomic<int> answered{0};
+    std::thread other([&] {
+        DWORD_PTR ignored;
+        for (int i = 0; i < 4; ++i) {
+            Sleep(40);
+            if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) ++answered;
+        }
+        SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 1000, &ignored);
+    });
+    ULONGLONG start = GetTickCount64();
+    pause_servicing_messages(400);
+    ULONGLONG paused = GetTickCount64() - start;
+    other.join();
+    EXPECT_GE(paused, 400u);
+    EXPECT_LT(paused, 1000u);
+    EXPECT_EQ(answered, 4);
+    EXPECT_EQ(drain_events(), std::vector<Delivered>{});
+}
+
+// An event the program raises itself between two servicings (set_text on
+// an edit field) stays queued, though the servicing took the message that
+// would wake a waiting pump: wait_event returns it at once.  The message
+// posted after it ends the wait otherwise.
+TEST_F(Events, TheProgramsOwnEventsSurviveTheServicing) {
+    open_program_window();
+    create_edit(21, 10, 10, 200, 20, "");
+    drain_events();
+    set_text(21, "C:\\Program files\\Demo");
+    service_messages();
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 1, 0, 0);
+    EXPECT_EQ(wait_event(), EVENT_GADGET);
+    EXPECT_EQ(event_gadget(), 21);
+    drain_events();
+}
+
+// Called once per file, the servicing looks at the queue only when 50 ms
+// have passed since it last did.
+TEST_F(Events, ServicingLooksAtTheQueueAtMostEvery50Ms) {
+    HWND window = open_program_window();
+    MSG msg;
+    service_messages();
+    PostMessageA(window, WM_APP + 2, 0, 0);
+    service_messages();
+    EXPECT_TRUE(PeekMessageA(&msg, window, WM_APP + 2, WM_APP + 2, PM_NOREMOVE));
+    Sleep(100);
+    service_messages();
+    EXPECT_FALSE(PeekMessageA(&msg, window, WM_APP + 2, WM_APP + 2, PM_NOREMOVE));
+}
+
 // A Tab (or Shift+Tab) key press on the focused control.  The shift state
 // is the thread's keyboard state, which the accelerator translation reads.
 void press_tab_key(bool shift) {
