@@ -269,3 +269,11 @@ bool close_folder_window(const std::string& title, DWORD limit_ms) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     return wait_until([&] { return !IsWindow(window); }, limit_ms);
 }
+
+bool finish_setup(Program& setup, HWND result, const SetupIni& ini, DWORD limit_ms, Where where) {
+    if (!click_control(result, FINISH_BUTTON, where)) return false;
+    if (wait_program_end(setup, limit_ms, where) < 0) return false;
+    if (close_folder_window(ini.name, limit_ms)) return true;
+    report_failure(where, "no folder window on the Start-menu folder of " + ini.name);
+    return false;
+}

@@ -148,3 +148,9 @@ void close_folder_windows();
 // starts on its own time), closes it and waits until it is gone.  True when
 // it came and went.
 bool close_folder_window(const std::string& title, DWORD limit_ms);
+
+// "Terminer" on the result window, Setup's end, and the folder window it
+// opened on the program's Start-menu folder closed (under Wine a folder
+// cannot be removed while a window shows it).  False, reported, when one of
+// them did not come within the limit.
+bool finish_setup(Program& setup, HWND result, const SetupIni& ini, DWORD limit_ms, Where where = Where::current());

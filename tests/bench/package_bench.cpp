@@ -61,8 +61,8 @@ void prepare(const std::string& work, int files) {
 
 double pack(const std::string& work) {
     double start = now_ms();
-    long long code = run_console("\"" + program_folder() + "TarvoPack.exe\" \"" + work + "dist\" \"" + work +
-                                     "package.exe\"",
+    long long code = run_console(in_quotes(program_folder() + "TarvoPack.exe") + " " + in_quotes(work + "dist") + " " +
+                                     in_quotes(work + "package.exe"),
                                  work + "pack.txt", LIMIT);
     double ms = now_ms() - start;
     if (code != 0) std::fprintf(stderr, "%s", read_bytes(work + "pack.txt").c_str());

@@ -42,14 +42,8 @@ protected:
         return wait_installed(setup, ini, directory, LIMIT);
     }
 
-    // "Terminer", then the folder window Setup opened on the program's
-    // Start-menu folder, which Explorer shows on its own time: under Wine a
-    // folder cannot be removed while a window shows it.
-    void finish(Program& setup, HWND result) {
-        EXPECT_TRUE(click_control(result, FINISH_BUTTON));
-        EXPECT_GE(wait_program_end(setup, LIMIT), 0);
-        EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
-    }
+    // "Terminer", Setup's end and its Start-menu folder window closed.
+    void finish(Program& setup, HWND result) { EXPECT_TRUE(finish_setup(setup, result, ini, LIMIT)); }
 
     // Types `folder` (unless it is "": the field was emptied before) and
     // presses "Installer": the refusal of an unusable folder comes, and the

@@ -62,12 +62,8 @@ protected:
         press_install(wizard, target);
     }
 
-    // "Terminer", and the folder window Setup opened on the Start menu.
-    void finish(Program& setup, HWND result) {
-        EXPECT_TRUE(click_control(result, FINISH_BUTTON));
-        EXPECT_GE(wait_program_end(setup, LIMIT), 0);
-        EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
-    }
+    // "Terminer", Setup's end and its Start-menu folder window closed.
+    void finish(Program& setup, HWND result) { EXPECT_TRUE(finish_setup(setup, result, ini, LIMIT)); }
 
     ScratchFolder scratch;
     std::string target = scratch / "Installed";

@@ -98,13 +98,8 @@ protected:
         remove_shell_traces(ini.name, {});
     }
 
-    // "Terminer", and the folder window on the Start-menu folder closed:
-    // under Wine the uninstaller could not remove the folder while it shows.
-    void finish(Program& setup, HWND result) {
-        EXPECT_TRUE(click_control(result, FINISH_BUTTON));
-        EXPECT_GE(wait_program_end(setup, LIMIT), 0);
-        EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
-    }
+    // "Terminer", Setup's end and its Start-menu folder window closed.
+    void finish(Program& setup, HWND result) { EXPECT_TRUE(finish_setup(setup, result, ini, LIMIT)); }
 
     ScratchFolder scratch;
     std::string dir = scratch / "Installed\\";
