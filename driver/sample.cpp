@@ -41,3 +41,9 @@ HWND install_sample_as_proposed(const Program& setup, const std::string& install
     press_install(wizard, where);
     return wait_installed(setup, sample_ini(), install_dir, 30000, where);
 }
+
+void remove_sample_traces() {
+    remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
+    RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
+    RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
+}

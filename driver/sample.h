@@ -25,6 +25,10 @@ std::string sample_folder();
 // null when it did not come.
 HWND install_sample_as_proposed(const Program& setup, const std::string& install_dir, Where where = Where::current());
 
+// Removes what an installation of the sample leaves outside its folder:
+// its Start-menu folder, its desktop shortcuts and Carnet's registry keys.
+void remove_sample_traces();
+
 // Carnet's window, and its process held so that a failure ends it.
 struct CarnetWindow {
     Program carnet;  // not started when no window came

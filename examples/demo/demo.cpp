@@ -135,9 +135,7 @@ void clear_earlier_run() {
     if (!found) return;
     say("Clearing what an earlier demo run left in the Wine prefix (" + proposed + ").");
     remove_tree(proposed);
-    remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
-    RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
-    RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
+    remove_sample_traces();
 }
 
 // ---- The installation ----

@@ -41,9 +41,7 @@ std::vector<std::string> said(const std::string& output, const std::string& pref
 class CheckerAgainstThePrograms : public ::testing::Test {
 protected:
     void TearDown() override {
-        remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
-        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
-        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
+        remove_sample_traces();
         remove_tree(DEFAULT_FOLDER);
         close_folder_windows();
     }

@@ -37,9 +37,7 @@ class Package : public ::testing::Test {
 protected:
     void SetUp() override { before = unpack_folders(); }
     void TearDown() override {
-        remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
-        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
-        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
+        remove_sample_traces();
         remove_tree(DEFAULT_FOLDER);
         close_folder_windows();
     }

@@ -92,9 +92,7 @@ protected:
         RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
     }
     void TearDown() override {
-        remove_shell_traces(SAMPLE_NAME, {SAMPLE_NAME, SAMPLE_HELP_NAME});
-        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PLACE_KEY);
-        RegDeleteKeyA(HKEY_CURRENT_USER, CARNET_PARENT_KEY);
+        remove_sample_traces();
         close_folder_windows();
     }
 
