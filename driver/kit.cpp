@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "runtime/path_text.h"
+#include "uninstaller/uninstall.h"
 
 // How long the programs may take to show a window or answer an action.
 static const DWORD LIMIT_MS = 15000;
@@ -276,4 +277,13 @@ bool finish_setup(Program& setup, HWND result, const SetupIni& ini, DWORD limit_
     if (close_folder_window(ini.name, limit_ms)) return true;
     report_failure(where, "no folder window on the Start-menu folder of " + ini.name);
     return false;
+}
+
+bool uninstall_installation(const std::string& dir, const std::string& title, DWORD limit_ms, Where where) {
+    Program uninstaller = start_program(dir + "Uninstall.exe", dir, "", where);
+    HWND window = wait_window(uninstaller, title, "", limit_ms, where);
+    if (!window || !wait_control(window, CANCEL_BUTTON, limit_ms, where)) return false;
+    if (!click_control(window, UNINSTALL_BUTTON, where)) return false;
+    if (!answer_message_box(uninstaller, limit_ms, where).box) return false;
+    return wait_program_end(uninstaller, limit_ms, where) >= 0;
 }

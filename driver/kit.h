@@ -149,6 +149,13 @@ void close_folder_windows();
 // it came and went.
 bool close_folder_window(const std::string& title, DWORD limit_ms);
 
+// A full uninstallation of the installation in `dir` (with "\\"): its
+// Uninstall.exe started there, "Désinstaller" pressed once its window of
+// that title is built, the closing message answered, and its end.  False, reported, when
+// one of them did not come within the limit.
+bool uninstall_installation(const std::string& dir, const std::string& title, DWORD limit_ms,
+                            Where where = Where::current());
+
 // "Terminer" on the result window, Setup's end, and the folder window it
 // opened on the program's Start-menu folder closed (under Wine a folder
 // cannot be removed while a window shows it).  False, reported, when one of

@@ -88,13 +88,7 @@ TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo
     EXPECT_NE(std::find(removed.begin(), removed.end(), DEFAULT_FOLDER + "Aide\\"), removed.end()) << preview;
     EXPECT_NE(std::find(kept_folders.begin(), kept_folders.end(), DEFAULT_FOLDER), kept_folders.end()) << preview;
 
-    Program uninstaller = start_program(DEFAULT_FOLDER + "Uninstall.exe", DEFAULT_FOLDER, "");
-    HWND remover = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
-    ASSERT_NE(remover, nullptr);
-    ASSERT_NE(wait_control(remover, CANCEL_BUTTON, LIMIT), nullptr);
-    EXPECT_TRUE(click_control(remover, UNINSTALL_BUTTON));
-    answer_message_box(uninstaller, LIMIT);
-    EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
+    ASSERT_TRUE(uninstall_installation(DEFAULT_FOLDER, "D\xE9sinstallation", LIMIT));
     close_folder_windows();
 
     for (const std::string& path : deleted) EXPECT_FALSE(exists(path)) << path;

@@ -188,13 +188,7 @@ TEST_F(SampleLife, InstallWriteANoteAndUninstallKeepingIt) {
     // everything installed, the running program's file and key included,
     // and keeps the note.
     ASSERT_TRUE(type_text(reopened, CARNET_NOTES_EDIT, LATER_NOTE));
-    Program uninstaller = start_program(dir + "Uninstall.exe", dir, "");
-    HWND remover = wait_window(uninstaller, "D\xE9sinstallation", "", LIMIT);
-    ASSERT_NE(remover, nullptr);
-    ASSERT_NE(wait_control(remover, CANCEL_BUTTON, LIMIT), nullptr);
-    EXPECT_TRUE(click_control(remover, UNINSTALL_BUTTON));
-    answer_message_box(uninstaller, LIMIT);
-    EXPECT_GE(wait_program_end(uninstaller, LIMIT), 0);
+    ASSERT_TRUE(uninstall_installation(dir, "D\xE9sinstallation", LIMIT));
     EXPECT_EQ(wait_program_end(again, LIMIT), 0);
     close_folder_windows();
     EXPECT_EQ(files_under(dir),
