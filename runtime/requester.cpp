@@ -17,9 +17,10 @@ using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOA*);
 
 // The window a requester belongs to: the program's current window, the one
 // it works in, when it is shown and takes input; else the process's own
-// foreground window; else none.  Never whatever else is in front: after the user clicks
-// another program, or once Explorer has opened a folder, the box would
-// otherwise open without owner, under the program's always-on-top windows.
+// foreground window; else none.  Never whatever else is in front: after
+// the user clicks another program, or once Explorer has opened a folder,
+// the box would otherwise open without owner, under the program's
+// always-on-top windows.
 HWND requester_owner() {
     HWND current = window_handle();
     if (current && IsWindowVisible(current) && IsWindowEnabled(current)) return current;
