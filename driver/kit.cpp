@@ -76,6 +76,15 @@ void set_marker_log(const std::string& path) {
                     static_cast<DWORD>(path.size() + 1));
 }
 
+void set_marker_hold(const std::string& path) {
+    if (path.empty()) {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, MARKER_LOG_KEY, MARKER_HOLD_VALUE);
+        return;
+    }
+    RegSetKeyValueA(HKEY_CURRENT_USER, MARKER_LOG_KEY, MARKER_HOLD_VALUE, REG_SZ, path.c_str(),
+                    static_cast<DWORD>(path.size() + 1));
+}
+
 void remove_shell_traces(const std::string& program_name, const std::vector<std::string>& desktop_links) {
     if (!program_name.empty()) remove_tree(start_menu_folder(program_name));
     for (const std::string& link : desktop_links)

@@ -75,6 +75,9 @@ std::string start_menu_folder(const std::string& program_name);
 // Where the helper programs (tests/helpers) note themselves, for those the
 // test starts and those started for it by Explorer; "" forgets it.
 void set_marker_log(const std::string& path);
+// While `path` is set, the helper programs wait until that file exists
+// before they note themselves; "" lets them go at once.
+void set_marker_hold(const std::string& path);
 
 // Removes what an installation of the program left in the shell folders
 // (its Start-menu folder, desktop shortcuts by name) and a folder tree.

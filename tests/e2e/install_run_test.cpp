@@ -24,6 +24,7 @@ protected:
     }
     void TearDown() override {
         set_marker_log("");
+        set_marker_hold("");
         close_folder_windows();
         remove_shell_traces(ini.name, {ini.shortcut1_name, ini.shortcut2_name});
     }
@@ -452,9 +453,8 @@ TEST_F(Installation, TheLogIsDrawnBeforeTheUpdateProgramIsWaitedFor) {
     dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
     // The update program waits until the test lets it go.
     std::string release = scratch / "release";
-    SetEnvironmentVariableA("KIT_MARKER_HOLD", release.c_str());
+    set_marker_hold(release);
     auto [setup, wizard] = dist.start_wizard();
-    SetEnvironmentVariableA("KIT_MARKER_HOLD", nullptr);
     ASSERT_NE(wizard, nullptr);
     press_install(wizard, target);
     ASSERT_TRUE(wait_until([] { return process_named_running("maj.exe"); }, LIMIT));

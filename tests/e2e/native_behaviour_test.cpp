@@ -50,7 +50,7 @@ protected:
     void SetUp() override { set_marker_log(markers); }
     void TearDown() override {
         set_marker_log("");
-        SetEnvironmentVariableA("KIT_MARKER_HOLD", nullptr);
+        set_marker_hold("");
         close_folder_windows();
         remove_shell_traces(ini.name, {ini.name});
     }
@@ -241,7 +241,7 @@ TEST_F(NativeBehaviour, ACopyFailureBoxIsOwnedByTheResultWindowWhileAnotherProgr
     write_bytes(target + "\\data.txt", "old data");
     set_read_only(target + "\\data.txt", true);
     std::string hold = scratch / "hold";
-    SetEnvironmentVariableA("KIT_MARKER_HOLD", hold.c_str());
+    set_marker_hold(hold);
 
     auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);

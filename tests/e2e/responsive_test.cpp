@@ -92,7 +92,7 @@ protected:
     }
     void TearDown() override {
         set_marker_log("");
-        SetEnvironmentVariableA("KIT_MARKER_HOLD", nullptr);
+        set_marker_hold("");
         write_bytes(release, "");
         close_folder_windows();
         remove_shell_traces(ini.name, {});
@@ -252,7 +252,7 @@ TEST_F(Responsive, WaitsForStartedProgramsAnswerAndStartNothing) {
     dist.copy_program("marker.exe", "hold.exe");
     dist.write("App.exe", "app");
     dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Lancer]\r\n" + dir + "hold.exe\r\n[Fichiers]\r\n");
-    SetEnvironmentVariableA("KIT_MARKER_HOLD", release.c_str());
+    set_marker_hold(release);
 
     auto [setup, wizard] = dist.start_wizard();
     ASSERT_NE(wizard, nullptr);

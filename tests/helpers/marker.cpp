@@ -8,10 +8,10 @@
 //   marker.exe [--sleep <ms>] [--window <title>] [parameters...]
 //
 // --sleep waits before writing; --window opens a window of that title and
-// writes its line only when the window is asked to close.  With the
-// environment variable KIT_MARKER_HOLD set, it first waits (a minute at
-// most) until the file it names exists, so that a test can look at the
-// program that waits for it.
+// writes its line only when the window is asked to close.  While the test
+// names a file as the hold (marker_log.h), it first waits (a minute at
+// most) until that file exists, so that a test can look at the program
+// that waits for it.
 #include <windows.h>
 
 #include <algorithm>
@@ -84,10 +84,13 @@ void run_window(const std::string& title) {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
 }
 
+// The hold is read from the registry, which only the running test sets: a
+// helper started by Explorer gets Explorer's environment, that of whichever
+// earlier test's program made Wine start its desktop.
 void wait_for_release() {
-    const char* release = std::getenv("KIT_MARKER_HOLD");
-    if (!release) return;
-    for (int waited = 0; waited < 60000 && GetFileAttributesA(release) == INVALID_FILE_ATTRIBUTES; waited += 20)
+    std::string release = marker_setting(MARKER_HOLD_VALUE);
+    if (release.empty()) return;
+    for (int waited = 0; waited < 60000 && GetFileAttributesA(release.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 20)
         Sleep(20);
 }
 
