@@ -10,6 +10,7 @@
 #include "checker/folder.h"
 #include "checker/previews.h"
 #include "checker/report.h"
+#include "runtime/code_page.h"
 
 namespace {
 

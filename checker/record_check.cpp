@@ -4,6 +4,7 @@
 
 #include "checker/checks.h"
 #include "installer/setup.h"
+#include "runtime/code_page.h"
 #include "runtime/line_split.h"
 #include "runtime/path_text.h"
 #include "runtime/text.h"

@@ -40,13 +40,4 @@ std::string nearest_name(std::string_view name, const std::vector<std::string>& 
 // that a message stays on one line.
 std::string quoted(std::string_view text);
 
-// Windows-1252 bytes as UTF-8, for a terminal of this machine; bytes the
-// code page leaves undefined keep their own code point.
-std::string windows1252_to_utf8(std::string_view text);
 
-// UTF-8 as Windows-1252; false (and *out unchanged) when the text is not
-// valid UTF-8 or holds a character that code page does not have.
-bool utf8_to_windows1252(std::string_view text, std::string* out);
-
-// UTF-8 as Windows-1252 for showing, with "?" for what the code page lacks.
-std::string utf8_to_windows1252_shown(std::string_view text);

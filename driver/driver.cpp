@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -46,6 +47,76 @@ static std::string describe(HWND window) {
 }
 
 // ---- Processes ----
+
+namespace {
+
+// Whether process `id` is `root` or was started by it, directly or not.
+bool descends_from(DWORD id, DWORD root) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    std::vector<std::pair<DWORD, DWORD>> parents;  // process, its parent
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        parents.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
+    CloseHandle(snapshot);
+    for (int depth = 0; depth < 16 && id != 0; ++depth) {
+        if (id == root) return true;
+        DWORD parent = 0;
+        for (auto [process, its_parent] : parents)
+            if (process == id) parent = its_parent;
+        id = parent;
+    }
+    return false;
+}
+
+struct WatchedWindows {
+    DWORD root;
+    std::vector<std::pair<DWORD, bool>>* known;  // process, whether it descends from root
+    std::vector<std::string>* seen;
+};
+
+BOOL CALLBACK note_window(HWND window, LPARAM data) {
+    auto& w = *reinterpret_cast<WatchedWindows*>(data);
+    if (!IsWindowVisible(window)) return TRUE;
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    auto known = std::find_if(w.known->begin(), w.known->end(), [&](auto& k) { return k.first == id; });
+    if (known == w.known->end()) known = w.known->insert(w.known->end(), {id, descends_from(id, w.root)});
+    if (!known->second) return TRUE;
+    std::string seen = window_title(window) + " (" + window_class(window) + ")";
+    if (std::find(w.seen->begin(), w.seen->end(), seen) == w.seen->end()) w.seen->push_back(seen);
+    return TRUE;
+}
+
+}  // namespace
+
+WindowWatch::WindowWatch(const Program& program) : root_(program.id()) {
+    thread_ = CreateThread(nullptr, 0, watch, this, 0, nullptr);
+}
+
+WindowWatch::~WindowWatch() { stop(); }
+
+DWORD WINAPI WindowWatch::watch(void* self) {
+    auto* w = static_cast<WindowWatch*>(self);
+    std::vector<std::pair<DWORD, bool>> known;
+    WatchedWindows watched{w->root_, &known, &w->seen_};
+    while (!w->stopping_) {
+        EnumWindows(note_window, reinterpret_cast<LPARAM>(&watched));
+        Sleep(1);
+    }
+    return 0;
+}
+
+std::vector<std::string> WindowWatch::stop() {
+    if (thread_) {
+        stopping_ = true;
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    return seen_;
+}
 
 Program::~Program() {
     kill_program(*this);

@@ -65,6 +65,26 @@ long long run_console(const std::string& command_line, const std::string& output
 // the limit); not started when none came.
 Program attach_program(const std::string& file_name, DWORD limit_ms, Where where = Where::current());
 
+// Watches, from its start until it is stopped, every shown top-level
+// window of a program and of the programs it starts in turn (a splash, an
+// uninstaller, a folder window), looking several hundred times a second.
+class WindowWatch {
+public:
+    explicit WindowWatch(const Program& program);
+    ~WindowWatch();
+    WindowWatch(const WindowWatch&) = delete;
+    WindowWatch& operator=(const WindowWatch&) = delete;
+    // Stops watching; the titles (and classes) of the windows seen, each once.
+    std::vector<std::string> stop();
+
+private:
+    static DWORD WINAPI watch(void* self);
+    DWORD root_;
+    HANDLE thread_ = nullptr;
+    volatile bool stopping_ = false;
+    std::vector<std::string> seen_;
+};
+
 // Top-level windows of a process, shown or not.  "" matches any title or class.
 std::vector<HWND> top_windows(DWORD process_id);
 HWND find_window(DWORD process_id, const std::string& title, const std::string& class_name);

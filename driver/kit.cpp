@@ -3,6 +3,8 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 #include "runtime/path_text.h"
 #include "uninstaller/uninstall.h"
 
@@ -49,6 +51,10 @@ Program Distribution::start_setup(Where where) const {
     return start_program(path("Setup.exe"), path(), "", where);
 }
 
+Program Distribution::start_setup(const std::string& parameters, Where where) const {
+    return start_program(path("Setup.exe"), path(), parameters, where);
+}
+
 SetupWizard Distribution::start_wizard(Where where) const {
     SetupWizard started;
     started.setup = start_setup(where);
@@ -85,8 +91,39 @@ void set_marker_hold(const std::string& path) {
                     static_cast<DWORD>(path.size() + 1));
 }
 
+namespace {
+
+std::string apps_entry_key(const std::string& program_name) {
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvo_" + program_name;
+}
+
+}  // namespace
+
+std::string apps_entry_value(HKEY root, const std::string& program_name, const std::string& value) {
+    HKEY key;
+    if (RegOpenKeyExA(root, apps_entry_key(program_name).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return "";
+    char data[2048];
+    DWORD size = sizeof data, type = 0;
+    LONG read = RegGetValueA(key, nullptr, value.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS) return "";
+    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
+    return std::string(data, strnlen(data, size));
+}
+
+bool apps_entry_exists(HKEY root, const std::string& program_name) {
+    HKEY key;
+    if (RegOpenKeyExA(root, apps_entry_key(program_name).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 void remove_shell_traces(const std::string& program_name, const std::vector<std::string>& desktop_links) {
     if (!program_name.empty()) remove_tree(start_menu_folder(program_name));
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        RegDeleteKeyExA(root, apps_entry_key(program_name).c_str(), KEY_WOW64_64KEY, 0);
     for (const std::string& link : desktop_links)
         DeleteFileA((shell_folder(CSIDL_DESKTOPDIRECTORY) + link + ".lnk").c_str());
 }
@@ -294,5 +331,8 @@ bool uninstall_installation(const std::string& dir, const std::string& title, DW
     if (!window || !wait_control(window, CANCEL_BUTTON, limit_ms, where)) return false;
     if (!click_control(window, UNINSTALL_BUTTON, where)) return false;
     if (!answer_message_box(uninstaller, limit_ms, where).box) return false;
-    return wait_program_end(uninstaller, limit_ms, where) >= 0;
+    long long code = wait_program_end(uninstaller, limit_ms, where);
+    if (code == EXIT_DONE) return true;
+    report_failure(where, "the uninstaller ended with " + std::to_string(code));
+    return false;
 }

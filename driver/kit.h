@@ -57,8 +57,9 @@ public:
                       Where where = Where::current()) const;
     std::string path(const std::string& relative = "") const { return folder_.path() + relative; }
     const SetupIni& ini() const { return ini_; }
-    // Starts Setup.exe from the folder.
+    // Starts Setup.exe from the folder (with the command line's parameters).
     Program start_setup(Where where = Where::current()) const;
+    Program start_setup(const std::string& parameters, Where where = Where::current()) const;
     // Starts Setup.exe from the folder and waits for its wizard (wait_wizard).
     SetupWizard start_wizard(Where where = Where::current()) const;
 
@@ -79,8 +80,15 @@ void set_marker_log(const std::string& path);
 // before they note themselves; "" lets them go at once.
 void set_marker_hold(const std::string& path);
 
+// The program's entry in Windows' list of installed programs, under
+// HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER: one value of it ("" when there
+// is none; a number as its decimal digits), and whether it is there.
+std::string apps_entry_value(HKEY root, const std::string& program_name, const std::string& value);
+bool apps_entry_exists(HKEY root, const std::string& program_name);
+
 // Removes what an installation of the program left in the shell folders
-// (its Start-menu folder, desktop shortcuts by name) and a folder tree.
+// (its Start-menu folder, desktop shortcuts by name) and its entries in
+// Windows' list of programs.
 void remove_shell_traces(const std::string& program_name, const std::vector<std::string>& desktop_links);
 
 // The wizard of a Setup started for that settings file, once its event loop
@@ -154,8 +162,9 @@ bool close_folder_window(const std::string& title, DWORD limit_ms);
 
 // A full uninstallation of the installation in `dir` (with "\\"): its
 // Uninstall.exe started there, "Désinstaller" pressed once its window of
-// that title is built, the closing message answered, and its end.  False, reported, when
-// one of them did not come within the limit.
+// that title is built, the closing message answered, and its end with exit
+// code 0.  False, reported, when one of them did not come within the limit,
+// or the uninstaller ended with another code.
 bool uninstall_installation(const std::string& dir, const std::string& title, DWORD limit_ms,
                             Where where = Where::current());
 

@@ -34,13 +34,6 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
 
 }  // namespace
 
-std::string comparable_path(const std::string& path) {
-    std::string full = full_path(path);
-    while (full.size() > 3 && full.back() == '\\') full.pop_back();
-    for (char& c : full) c = ascii_lower(c);
-    return full;
-}
-
 void record_uninstall_entry(const std::string& line) {
     install_run.uninstall_records.push_back(line);
 }

@@ -18,9 +18,13 @@ constexpr int SHOW_NORMAL = 1;
 
 HWND result_window = nullptr;
 
+// Programs the run starts and waits for show no window in a silent run.
+int wait_flags() { return is_silent(setup_run.options) ? RUN_WAIT | RUN_HIDDEN : RUN_WAIT; }
+
 // Window 1: the banner, the log list, "Ouvrir le dossier" and "Terminer",
-// the latter disabled while the run works.
+// the latter disabled while the run works.  A very silent run has none.
 void open_result_window() {
+    if (setup_run.options.display == DISPLAY_VERY_SILENT) return;
     result_window = open_banner_window(RESULT_WINDOW, RESULT_BANNER);
     if (!result_window) return;
     create_list_box(LOG_LIST, 0, 140, 310, 240);
@@ -38,7 +42,7 @@ void run_auxiliary_program(const std::string& name, TextId log_text) {
     std::string copy = setup.install_dir + name;
     copy_file_without_download_mark(name, copy);
     repaint_log(true);
-    run_program(copy, "", "", RUN_WAIT);
+    run_program(copy, "", "", wait_flags());
     log_line(T(log_text));
     delete_file(copy);
 }
@@ -53,8 +57,10 @@ bool prepare_install_directory() {
     repaint_log(true);
     std::string record = setup.install_dir + "Uninstall.dat";
     if (file_size(record) >= 0) {
-        // The old installation removes itself in update mode first.
-        run_program(setup.install_dir + "Uninstall.exe", "Update", setup.install_dir, RUN_WAIT);
+        // The old installation removes itself in update mode first; in a
+        // silent run without its window.
+        std::string parameters = is_silent(setup_run.options) ? "Update /VERYSILENT" : "Update";
+        run_program(setup.install_dir + "Uninstall.exe", parameters, setup.install_dir, wait_flags());
         log_line(T(LOG_UPDATE));
         log_line("");
     }
@@ -118,7 +124,7 @@ void integrate_start_menu(const IntegrationPlan& plan) {
     copy_file_without_download_mark("Tarvo Developpement.url", plan.author_folder + "Tarvo Developpement.url");
     install_run.start_menu_dir = plan.start_menu_dir;
     write_update_information(plan);
-    show_folder(plan.start_menu_dir);
+    if (!is_silent(setup_run.options)) show_folder(plan.start_menu_dir);
     for (const PlannedShortcut& shortcut : plan.menu_shortcuts) make_shortcut(shortcut);
     record_uninstall_entry("[Menu]");
     record_uninstall_entry(plan.start_menu_dir);
@@ -128,17 +134,19 @@ void integrate_start_menu(const IntegrationPlan& plan) {
 // missing desktop or Start-menu folder again, each when it is first needed.
 void integrate(bool desktop_shortcuts) {
     ShellFolders folders;
-    if (desktop_shortcuts) folders.desktop = special_folder(FOLDER_DESKTOP | FOLDER_CREATE);
+    if (desktop_shortcuts) folders.desktop = special_folder(desktop_folder_id() | FOLDER_CREATE);
     for (const PlannedShortcut& shortcut : plan_integration(setup, folders, desktop_shortcuts).desktop_shortcuts)
         make_shortcut(shortcut);
-    folders.programs = special_folder(FOLDER_PROGRAMS | FOLDER_CREATE);
+    folders.programs = special_folder(programs_folder_id() | FOLDER_CREATE);
     integrate_start_menu(plan_integration(setup, folders, false));
 }
 
 // Waits for "Terminer"; the banner opens the licence window, "Ouvrir le
-// dossier" the install folder, and every attempt to close is ignored.
+// dossier" the install folder, and every attempt to close is ignored.  A
+// silent run's window closes by itself.
 void run_result_page() {
-    if (!result_window) {
+    if (!result_window || is_silent(setup_run.options)) {
+        if (result_window) close_window(RESULT_WINDOW);
         setup.quit_requested = 1;
         return;
     }
@@ -210,19 +218,19 @@ bool folder_takes_files(const std::string& folder) {
 // under the program folder; it is made absolute so that the record, the
 // shortcuts and the update-information file name the folder wherever they
 // are read from.
-std::string checked_install_directory() {
-    std::string field = get_text(DIRECTORY_FIELD);
+}  // namespace
+
+std::string checked_install_directory(const std::string& typed) {
+    std::string field = typed;
     if (field.empty() || !is_usable_install_directory(field)) return "";
     if (!is_absolute_path(field) && !full_path(field).empty()) field = full_path(field);
     std::string install_dir = with_backslash(field);
     return folder_takes_files(install_dir) ? install_dir : "";
 }
 
-}  // namespace
-
 // Completes the installed template: the language placeholder (the first two
 // bytes of its second line) and the record list after it.
-void write_uninstall_record() {
+bool write_uninstall_record() {
     std::string path = setup.install_dir + "Uninstall.dat";
     // A template copied from read-only media arrives read-only; the record is
     // the installer's own file, so it is made writable first.
@@ -232,37 +240,43 @@ void write_uninstall_record() {
         // Without its record the installation cannot be uninstalled: say so
         // rather than let the log's success stand alone.
         message_box(T(ERROR_TITLE), T(COPY_FAILED_BEFORE_NAME) + "Uninstall.dat" + T(COPY_FAILED_AFTER_NAME) + "\n" + T(COPY_FAILED_ADVICE), 0);
-        return;
+        return false;
     }
     // The completed record starts with the template's bytes but for the
     // language code and is never shorter, so writing it from the start
     // leaves exactly it in the file.
     std::string record = completed_record(read_all(), setup.language, install_run.uninstall_records);
     file_seek(0);
-    write_text(record);
+    bool written = write_text(record) == static_cast<int>(record.size());
     close_file(RECORD_FILE);
+    return written;
 }
 
+// The wizard's "Installer": the folder refused leaves the wizard as it was.
 void run_installation() {
-    std::string install_dir = checked_install_directory();
-    if (install_dir.empty()) {
+    std::string install_dir = checked_install_directory(get_text(DIRECTORY_FIELD));
+    if (install_dir.empty() || !kind_of_use_allowed(setup.install_mode)) {
         message_box(T(ERROR_TITLE), T(INVALID_INSTALL_FOLDER), 0);
         return;
     }
-    setup.install_dir = install_dir;
-    bool desktop_shortcuts = get_state(DESKTOP_BOX) == 1;
-    bool run_after = get_state(RUN_AFTER_BOX) == 1;
+    InstallChoices choices{install_dir, get_state(DESKTOP_BOX) == 1, get_state(RUN_AFTER_BOX) == 1};
     close_window(WIZARD_WINDOW);
+    setup_run.exit_code = carry_out_installation(choices);
+}
+
+int carry_out_installation(const InstallChoices& choices) {
+    log_run_choices(choices);
+    setup.install_dir = choices.install_dir;
     open_result_window();
-    if (!prepare_install_directory()) {
-        // The earlier installation could not be removed: end the installer
-        // the way its normal end does.
-        release_runtime();
-        ExitProcess(0);
-    }
+    // The earlier installation could not be removed: the installer ends the
+    // way its normal end does, nothing further changed.
+    if (!prepare_install_directory()) end_setup(EXIT_FAILED);
     copy_and_report();
-    integrate(desktop_shortcuts);
-    write_uninstall_record();
+    integrate(choices.desktop_shortcuts);
+    bool recorded = write_uninstall_record();
+    if (setup.apps_entry != 0 && recorded) register_apps_entry();
+    int code = install_run.copy_failed == 0 && recorded ? EXIT_DONE : EXIT_FAILED;
     run_result_page();
-    if (run_after) start_with_user_rights(setup.install_dir + setup.run_after_program);
+    if (choices.run_after) start_with_user_rights(setup.install_dir + setup.run_after_program);
+    return code;
 }

@@ -36,8 +36,11 @@ void ask_language() {
 
 }  // namespace
 
-void choose_language() {
+// The language given on the command line is taken without asking, where
+// the distribution offers the choice; French otherwise.
+void choose_language(const std::string& given) {
     setup.language = "FR";
-    if (setup.multilingual != 0) ask_language();
+    if (setup.multilingual != 0 && !given.empty()) setup.language = given;
+    else if (setup.multilingual != 0) ask_language();
     load_catalogue(setup.language);
 }

@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include "installer/setup_ui.h"
+#include "runtime/run_log.h"
 #include "runtime/runtime.h"
+#include "runtime/switches.h"
 
 extern const unsigned char banner_jpeg[];
 extern const size_t banner_jpeg_size;
@@ -60,6 +62,60 @@ void run_wizard() {
     } while (setup.quit_requested != 1 && event != EVENT_CLOSE_WINDOW);
 }
 
+// A command line Setup cannot follow: nothing is done.  A wizard run says
+// so in a message box, a silent run only in its log (message_box).
+int refuse_command_line(const std::string& text) {
+    message_box(COMMAND_LINE_ERROR_TITLE, text, MB_ICONERROR);
+    return EXIT_BAD_COMMAND_LINE;
+}
+
+// The splash, the settings, the language and the wizard, preset by the
+// command line.  The user's "Quitter" (or the close request) ends it
+// before anything changed; an installation run gives its own exit code.
+int run_with_wizard() {
+    // A wizard run goes on as it always has when another run is in progress.
+    mark_kit_run();
+    // The splash program shows the author's logo for at least 4 seconds;
+    // without it the installer goes on at once.
+    run_program("Tarvo.exe", "4", "", RUN_WAIT);
+    read_settings();
+    if (!open_setup_log()) return refuse_command_line(log_not_written_text(setup_run.options.log_file));
+    choose_language(setup_run.options.language);
+    read_custom_text();
+    wizard = build_wizard_window();
+    // A wizard that cannot be built leaves nothing to wait for: end.
+    if (!wizard) return EXIT_FAILED;
+    apply_run_after_default();
+    preset_wizard(setup_run.options);
+    setup.quit_requested = 0;
+    while (poll_event() != 0) {
+    }
+    setup_run.exit_code = EXIT_CANCELLED;
+    run_wizard();
+    return setup_run.exit_code;
+}
+
+// A run the command line makes without the wizard: a refusal, the list of
+// switches, or a silent installation.  The settings are read first: /LOG
+// alone names its file after the program.
+int run_without_wizard() {
+    const SetupOptions& o = setup_run.options;
+    read_settings();
+    if (!open_setup_log()) return refuse_command_line(log_not_written_text(o.log_file));
+    if (!o.understood) return refuse_command_line(invalid_switch_text(o.invalid));
+    if (o.help) {
+        message_box(HELP_TITLE, setup_help_text(), MB_ICONINFORMATION);
+        return EXIT_DONE;
+    }
+    // A silent run never waits for another: the deployment tool that
+    // started it retries later.
+    if (!mark_kit_run()) {
+        run_log("Another run of the kit's installer or uninstaller is in progress: nothing was done.");
+        return EXIT_ANOTHER_RUN;
+    }
+    return run_unattended();
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -67,21 +123,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     init_runtime();
     enable_jpeg_decoder();
     load_image_from_memory(BANNER_IMAGE, banner_jpeg, banner_jpeg_size);
-    // The splash program shows the author's logo for at least 4 seconds;
-    // without it the installer goes on at once.
-    run_program("Tarvo.exe", "4", "", RUN_WAIT);
-    read_settings();
-    choose_language();
-    read_custom_text();
-    wizard = build_wizard_window();
-    // A wizard that cannot be built leaves nothing to wait for: end.
-    if (wizard) {
-        apply_run_after_default();
-        setup.quit_requested = 0;
-        while (poll_event() != 0) {
-        }
-        run_wizard();
-    }
-    release_runtime();
-    return 0;
+    const SetupOptions& o = setup_run.options = parse_setup_options(command_line_parameters(GetCommandLineA()));
+    // Asked for, the list of switches shows even in a silent run.
+    set_silent_run(is_silent(o) && !o.help);
+    end_setup(o.understood && !o.help && !is_silent(o) ? run_with_wizard() : run_without_wizard());
 }

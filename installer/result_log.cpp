@@ -10,6 +10,7 @@
 
 #include "installer/setup.h"
 #include "runtime/gadget.h"
+#include "runtime/run_log.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ LogDrawing drawing;
 
 }  // namespace
 
+// A line of the result page; also one of the log file an administrator
+// asked for, the page's only record in a very silent run.
 void log_line(const std::string& text) {
     HWND list = gadget_handle(LOG_LIST);
     if (list && !drawing.held) {
@@ -33,6 +36,7 @@ void log_line(const std::string& text) {
         drawing.held = true;
     }
     add_item(LOG_LIST, -1, text);
+    run_log(text);
 }
 
 void repaint_log(bool now) {

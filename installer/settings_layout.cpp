@@ -8,6 +8,7 @@ SetupState setup;
 const SettingsKey SETTINGS_KEYS[] = {
     {GROUP_INFORMATION, KEY_NAME},
     {GROUP_INFORMATION, KEY_VERSION},
+    {GROUP_INFORMATION, KEY_PUBLISHER},
     {GROUP_OPTIONS, KEY_RUN_AFTER},
     {GROUP_OPTIONS, KEY_SHORTCUT1_TARGET},
     {GROUP_OPTIONS, KEY_SHORTCUT1_NAME},
@@ -17,6 +18,7 @@ const SettingsKey SETTINGS_KEYS[] = {
     {GROUP_OPTIONS, KEY_UPDATE_PROGRAM},
     {GROUP_OPTIONS, KEY_INSTALL_PROGRAM},
     {GROUP_OPTIONS, KEY_MULTILINGUAL},
+    {GROUP_OPTIONS, KEY_APPS_ENTRY},
     {GROUP_TEXT_FR, "ligne1"}, {GROUP_TEXT_FR, "ligne2"}, {GROUP_TEXT_FR, "ligne3"},
     {GROUP_TEXT_FR, "ligne4"}, {GROUP_TEXT_FR, "ligne5"}, {GROUP_TEXT_FR, "ligne6"},
     {GROUP_TEXT_FR, "ligne7"}, {GROUP_TEXT_FR, "ligne8"}, {GROUP_TEXT_FR, "ligne9"},
@@ -30,6 +32,7 @@ void read_settings_fields() {
     select_settings_group(GROUP_INFORMATION);
     setup.program_name = read_setting_text(KEY_NAME, "");
     setup.program_version = read_setting_text(KEY_VERSION, "");
+    setup.publisher = read_setting_text(KEY_PUBLISHER, DEFAULT_PUBLISHER);
     select_settings_group(GROUP_OPTIONS);
     setup.run_after_program = read_setting_text(KEY_RUN_AFTER, "");
     setup.shortcut1_target = read_setting_text(KEY_SHORTCUT1_TARGET, "");
@@ -41,6 +44,7 @@ void read_settings_fields() {
     setup.install_program = read_setting_text(KEY_INSTALL_PROGRAM, "");
     // Only the low byte counts: 256 asks for no language window.
     setup.multilingual = static_cast<int8_t>(read_setting_number(KEY_MULTILINGUAL, 0) & 0xFF);
+    setup.apps_entry = read_setting_number(KEY_APPS_ENTRY, 1);
 }
 
 // English never falls back to the French group.

@@ -12,6 +12,7 @@ inline constexpr char GROUP_TEXT_EN[] = " Texte de l'intallation EN";
 
 inline constexpr char KEY_NAME[] = "Nom";
 inline constexpr char KEY_VERSION[] = "Version";
+inline constexpr char KEY_PUBLISHER[] = "Editeur";
 // Lancer après installation
 inline constexpr char KEY_RUN_AFTER[] = "Lancer apr\xE8s installation";
 inline constexpr char KEY_SHORTCUT1_TARGET[] = "Raccourci 1 - Cible";
@@ -24,6 +25,10 @@ inline constexpr char KEY_UPDATE_PROGRAM[] = "Mise \xE0 jour";
 // Lancer à l'installation
 inline constexpr char KEY_INSTALL_PROGRAM[] = "Lancer \xE0 l'installation";
 inline constexpr char KEY_MULTILINGUAL[] = "Programme multilangue";
+// Applications et fonctionnalités
+inline constexpr char KEY_APPS_ENTRY[] = "Applications et fonctionnalit\xE9s";
+// The publisher named when setup.ini names none.
+inline constexpr char DEFAULT_PUBLISHER[] = "Tarvo";
 // The presentation lines of page 1: "ligne1" to "ligne9".
 inline constexpr char KEY_TEXT_LINE[] = "ligne";
 constexpr int TEXT_LINES = 9;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "installer/setup_options.h"
+#include "runtime/exit_codes.h"
+
 // Kinds of installation (install_mode, locked_mode).
 constexpr int MODE_NONE = 0;
 constexpr int MODE_ALL_USERS = 1;
@@ -31,6 +34,8 @@ struct SetupState {
     int32_t locked_mode = MODE_NONE;  // kind of an earlier installation found for update
     int32_t quit_requested = 0;       // 1 ends the event loop
     std::string install_dir;          // taken from field 21 when the run starts, ends with "\"
+    std::string publisher;            // "Editeur": the publisher Windows' list of programs names
+    int32_t apps_entry = 0;           // "Applications et fonctionnalités": 0 leaves the program out of that list
 };
 
 extern SetupState setup;
@@ -148,6 +153,22 @@ struct InstallRun {
 
 extern InstallRun install_run;
 
+// How this run of Setup goes: what its command line asks, and the exit code
+// it ends with.
+struct SetupRun {
+    SetupOptions options;
+    int exit_code = EXIT_DONE;
+};
+
+extern SetupRun setup_run;
+
+// What the wizard's options page, or the command line, hands to the run.
+struct InstallChoices {
+    std::string install_dir;  // checked, absolute, ending with "\"
+    bool desktop_shortcuts = false;
+    bool run_after = false;
+};
+
 // Line 6 of the update-information file: where new versions are found.
 constexpr const char* AUTHOR_WEB_PAGE = "https://tarvo-developpement.example/";
 
@@ -160,24 +181,64 @@ void read_custom_text();
 
 // catalogue.cpp, language.cpp
 void load_catalogue(const std::string& language);
-void choose_language();
+void choose_language(const std::string& given = "");  // "FR", "EN" or "" to ask
+
+// proposal.cpp: what the wizard proposes and a silent run takes
+// The Start-menu programs folder and the desktop that take the
+// installation's items (FOLDER_* numbers): the user's own; every user's
+// under the local system account, whose own no person sees.
+int programs_folder_id();
+int desktop_folder_id();
+// Fills all_users_dir, current_user_dir, install_mode and locked_mode as
+// the wizard first shows them; returns the folder of an earlier
+// installation of the program to update, "" when there is none.
+std::string propose_install_folders();
+// Whether the desktop box starts ticked: always for a new installation; for
+// an update only when the user kept the earlier desktop shortcut.
+bool propose_desktop_shortcuts(const std::string& previous);
+std::string proposed_folder(int mode);  // all_users_dir or current_user_dir
+// A current-user folder must lie inside the application-data folder.
+bool inside_appdata(const std::string& dir, const std::string& appdata);
+// Under the local system account only an installation for all users: one
+// for the current user would go into a profile nobody signs in to.
+bool kind_of_use_allowed(int mode);
 
 // wizard.cpp (build_wizard_window: setup_ui.h)
 void on_all_users_option();
 void on_current_user_option();
 void on_browse_button();
 void on_directory_edited();
+void preset_wizard(const SetupOptions& options);  // the command line's choices made in the wizard
 
 // install_run.cpp
-void run_installation();
-void write_uninstall_record();
+void run_installation();  // the wizard's "Installer"
+// The run itself, from the result window to the run-after program; its
+// exit code.
+int carry_out_installation(const InstallChoices& choices);
+// The install directory for a folder chosen: absolute, ending with "\";
+// "" when the run must not use it (empty, shared, unusable).
+std::string checked_install_directory(const std::string& folder);
+bool write_uninstall_record();  // false when the record could not be completed
+
+// apps_registry.cpp: the entry in Windows' list of installed programs
+void register_apps_entry();
+
+// run_report.cpp: the run's log, and its end
+// Ends Setup at once with `code`, noted in the log.
+[[noreturn]] void end_setup(int code);
+// Opens the log /LOG asks for and writes what the run starts with; false
+// when the file cannot be made.  True when no log is asked for.
+bool open_setup_log();
+// Logs the choices an installation goes with.
+void log_run_choices(const InstallChoices& choices);
+
+// unattended.cpp: an installation without the wizard (/SILENT, /VERYSILENT);
+// its exit code.
+int run_unattended();
 
 // folder_copy.cpp
 void copy_folder(const std::string& relative_path, int listing_slot);
 void record_uninstall_entry(const std::string& line);
-// A folder in one spelling for comparisons: absolute, no trailing "\"
-// (except after a drive), lower case.
-std::string comparable_path(const std::string& path);
 
 // result_log.cpp: the log list of the result window
 void log_line(const std::string& text);

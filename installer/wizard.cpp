@@ -45,58 +45,17 @@ void build_use_page() {
     create_button(NEXT_PAGE_3, 90, 220, 100, 22, T(NEXT));
 }
 
-void propose_all_users_directory() {
-    set_text(DIRECTORY_FIELD, setup.all_users_dir);
-    set_state(ALL_USERS_OPTION, 1);
-    setup.install_mode = MODE_ALL_USERS;
+void lock_directory(bool locked) {
+    disable_gadget(DIRECTORY_FIELD, locked ? 1 : 0);
+    disable_gadget(BROWSE_BUTTON, locked ? 1 : 0);
 }
 
-// The update-information file an earlier installation left in the Start
-// menu, "" when there is none.  Its name follows the language of the run.
-std::string update_information_file() {
-    std::string programs = special_folder(FOLDER_PROGRAMS);
-    if (programs.empty()) return "";  // no Start menu, no earlier installation in it
-    std::string path = programs + "Tarvo\\" + setup.program_name + "\\" + T(UPDATE) + ".Txt";
-    if (file_size(path) != -1) return path;
-    path = programs + "Utilitaires\\" + setup.program_name + "\\" + T(UPDATE) + ".txt";
-    if (file_size(path) != -1) return path;
-    return "";
-}
-
-// Recognises an earlier installation of the program and proposes its
-// directory, locked while its kind of use is ticked.  Returns that
-// directory, "" for a fresh installation.
-std::string detect_previous_installation() {
-    std::string info = update_information_file();
-    if (info.empty() || !read_file(0, info)) {
-        propose_all_users_directory();
-        return "";
-    }
-    std::string dir = read_line();
-    close_file(0);
-    // An empty first line would make the two files be looked for in the
-    // current folder; it names no installation.
-    if (dir.empty() || file_size(dir + "Uninstall.dat") < 0 || file_size(dir + "Uninstall.exe") < 0 ||
-        file_size(dir) != -2) {
-        propose_all_users_directory();
-        return "";
-    }
-    std::string appdata = special_folder(FOLDER_APPDATA);
-    set_text(DIRECTORY_FIELD, dir);
-    if (dir.compare(0, appdata.size(), appdata) == 0) {
-        setup.current_user_dir = dir;
-        setup.install_mode = MODE_CURRENT_USER;
-        set_state(CURRENT_USER_OPTION, 1);
-        setup.locked_mode = MODE_CURRENT_USER;
-    } else {
-        setup.all_users_dir = dir;
-        setup.install_mode = MODE_ALL_USERS;
-        set_state(ALL_USERS_OPTION, 1);
-        setup.locked_mode = MODE_ALL_USERS;
-    }
-    disable_gadget(DIRECTORY_FIELD, 1);
-    disable_gadget(BROWSE_BUTTON, 1);
-    return dir;
+// Shows the proposal: the ticked kind's folder in the field, locked when
+// it is the folder of the installation to update.
+void show_proposal() {
+    set_text(DIRECTORY_FIELD, proposed_folder(setup.install_mode));
+    set_state(setup.install_mode == MODE_CURRENT_USER ? CURRENT_USER_OPTION : ALL_USERS_OPTION, 1);
+    if (setup.locked_mode != MODE_NONE) lock_directory(true);
 }
 
 void build_options_page() {
@@ -104,30 +63,15 @@ void build_options_page() {
     create_frame(DIRECTORY_FRAME, 2, 3, 300, 40, T(INSTALL_FOLDER_TITLE));
     create_button(BROWSE_BUTTON, 262, 17, 35, 22, "...");
     create_edit(DIRECTORY_FIELD, 8, 18, 250, 20, "");
-    // A fixed text, not the system's program-files folder.
-    setup.all_users_dir = "C:\\Program files\\" + setup.program_name;
-    setup.current_user_dir = special_folder(FOLDER_APPDATA) + setup.program_name;
-    std::string previous = detect_previous_installation();
+    std::string previous = propose_install_folders();
+    show_proposal();
     create_frame(RUN_AFTER_FRAME, 2, 48, 300, 40, T(RUN_AFTER_INSTALLATION));
     create_check_box(RUN_AFTER_BOX, 8, 63, 290, 20, setup.run_after_program);
     create_frame(SHORTCUT_FRAME, 2, 93, 300, 40, T(SHORTCUT_TITLE));
     create_check_box(DESKTOP_BOX, 8, 108, 290, 20, T(DESKTOP_SHORTCUT));
-    // An update keeps the desktop shortcut only if the user kept it.
-    if (previous.empty() ||
-        file_size(special_folder(FOLDER_DESKTOP) + setup.shortcut1_name + ".lnk") != -1)
-        set_state(DESKTOP_BOX, 1);
+    if (propose_desktop_shortcuts(previous)) set_state(DESKTOP_BOX, 1);
     create_button(QUIT_PAGE_4, 198, 220, 100, 22, T(QUIT));
     create_button(INSTALL_BUTTON, 90, 220, 100, 22, T(INSTALL));
-}
-
-// A current-user directory must lie inside the application-data folder.
-bool inside_appdata(const std::string& dir, const std::string& appdata) {
-    return dir.compare(0, appdata.size(), appdata) == 0;
-}
-
-void lock_directory(bool locked) {
-    disable_gadget(DIRECTORY_FIELD, locked ? 1 : 0);
-    disable_gadget(BROWSE_BUTTON, locked ? 1 : 0);
 }
 
 }  // namespace
@@ -146,6 +90,25 @@ HWND build_wizard_window() {
     close_gadget_list();
     set_state(PAGES, 0);
     return window;
+}
+
+// The command line's choices, made as the user would make them: the kind
+// of use ticked, the folder typed (unless the field is locked on the
+// installation to update), the desktop box unticked.  The user still
+// clicks through the pages.
+void preset_wizard(const SetupOptions& options) {
+    if (options.mode == MODE_ALL_USERS) {
+        set_state(ALL_USERS_OPTION, 1);
+        on_all_users_option();
+    } else if (options.mode == MODE_CURRENT_USER && IsWindowEnabled(gadget_handle(CURRENT_USER_OPTION))) {
+        set_state(CURRENT_USER_OPTION, 1);
+        on_current_user_option();
+    }
+    if (!options.folder.empty() && setup.locked_mode != setup.install_mode) {
+        set_text(DIRECTORY_FIELD, options.folder);
+        on_directory_edited();
+    }
+    if (options.no_desktop) set_state(DESKTOP_BOX, 0);
 }
 
 void on_all_users_option() {

@@ -7,6 +7,7 @@
 #include "runtime/line_split.h"
 #include "runtime/numbered_table.h"
 #include "runtime/path_text.h"
+#include "runtime/text.h"
 
 namespace {
 
@@ -137,6 +138,13 @@ std::string full_path(const std::string& path) {
     DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) return "";
     full.resize(length);
+    return full;
+}
+
+std::string comparable_path(const std::string& path) {
+    std::string full = full_path(path);
+    while (full.size() > 3 && full.back() == '\\') full.pop_back();
+    for (char& c : full) c = ascii_lower(c);
     return full;
 }
 

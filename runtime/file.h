@@ -68,5 +68,9 @@ void select_directory(int number);
 // folder when relative), letter case kept; "" when none can be formed.
 std::string full_path(const std::string& path);
 
+// A folder in one spelling for comparisons: absolute, no trailing "\"
+// (except after a drive), ASCII letters small.
+std::string comparable_path(const std::string& path);
+
 // Closes every open file and listing; called when the runtime is released.
 void release_files();

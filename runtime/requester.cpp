@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "runtime/loaded_library.h"
+#include "runtime/run_log.h"
 #include "runtime/window.h"
 
 namespace {
+
+bool silent_run = false;
 
 using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOA*);
 
@@ -118,7 +121,11 @@ std::string browse_for_folder(BrowseForFolderFn browse, const std::string& title
 
 }  // namespace
 
+void set_silent_run(bool silent) { silent_run = silent; }
+
 int message_box(const std::string& title, const std::string& text, uint32_t flags) {
+    run_log_message(title, text);
+    if (silent_run) return IDOK;
     RequesterScope scope;
     return MessageBoxA(scope.owner(), text.c_str(), title.c_str(), flags | scope.topmost_flag());
 }

@@ -5,6 +5,7 @@
 #include "runtime/gadget.h"
 #include "runtime/image.h"
 #include "runtime/path_text.h"
+#include "runtime/run_log.h"
 #include "runtime/settings.h"
 #include "runtime/system.h"
 #include "runtime/text.h"

@@ -71,6 +71,16 @@ void delay(int milliseconds) {
     if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
 
+// A mutex in the namespace every session shares: a run under the local
+// system account (a deployment tool) and one on the user's desktop see
+// each other.  A mark made by another account may refuse this one access;
+// it is there all the same.  The handle stays open until the process ends.
+bool mark_kit_run() {
+    HANDLE mark = CreateMutexA(nullptr, FALSE, "Global\\TarvoKitRun");
+    DWORD error = GetLastError();
+    return mark && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED;
+}
+
 int windows_version() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;

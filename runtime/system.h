@@ -15,5 +15,9 @@ std::string next_program_parameter();  // "" when none is left
 void delay(int milliseconds);
 // Closes the process handles run_program kept; called by release_runtime.
 void release_programs();
+// Marks a run of the kit's installer or uninstaller for the whole computer,
+// every session included, until this process ends.  False when another
+// run already held the mark (this one holds it too from now on).
+bool mark_kit_run();
 // 10 Windows 95, 30 98, 40 ME, 5 NT 3.51, 20 NT 4.0, 50 2000, 60 XP, 100 anything else.
 int windows_version();

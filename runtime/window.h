@@ -41,7 +41,11 @@ void pause_servicing_messages(int milliseconds);
 // Modal requesters: the program's other windows are disabled while they are
 // open.  message_box returns the id of the button pressed (1 = OK);
 // choose_folder returns the chosen folder ending in "\", "" when cancelled.
+// Every message box also goes into the run's log (run_log.h).
 int message_box(const std::string& title, const std::string& text, uint32_t flags);
+// A silent run (/SILENT, /VERYSILENT) shows no message box: message_box only
+// logs it and takes the box's first button, OK, for the answer.
+void set_silent_run(bool silent);
 std::string choose_folder(const std::string& title, const std::string& initial_folder);
 
 // Window and gadget tables; called by init_runtime and release_runtime.

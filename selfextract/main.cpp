@@ -1,7 +1,9 @@
 // The self-extracting program at the head of every package: it checks the
 // package it carries, unpacks it into a new folder of its own in the user's
 // temporary folder, starts Setup.exe there as from a distribution folder,
-// waits for it, removes the folder and ends with Setup's exit code.
+// with its own command line, waits for it, removes the folder and ends with
+// Setup's exit code.  Setup's silent switches quiet it too: /VERYSILENT
+// shows nothing, /SILENT only the unpacking's progress.
 //
 // Nothing is written before the whole package has been read and checked:
 // a damaged, truncated or hostile download is refused with a message.  A
@@ -12,8 +14,10 @@
 
 #include <string>
 
+#include "installer/setup_options.h"
 #include "packer/package_reader.h"
 #include "runtime/loaded_library.h"
+#include "runtime/switches.h"
 #include "selfextract/unpack_window.h"
 
 namespace {
@@ -35,7 +39,13 @@ const wchar_t NO_FOLDER_TEXT[] =
     L"Aucun dossier temporaire n'a pu \u00eatre cr\u00e9\u00e9.\n\nNo temporary folder could be made.";
 const wchar_t NO_SETUP_TEXT[] = L"Setup.exe n'a pas pu \u00eatre lanc\u00e9.\n\nSetup.exe could not be started.";
 
-void say(const wchar_t* text) { MessageBoxW(nullptr, text, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND); }
+// What the command line asks to be shown.
+RunDisplay display = DISPLAY_WIZARD;
+
+// A silent run says nothing: its exit code tells.
+void say(const wchar_t* text) {
+    if (display == DISPLAY_WIZARD) MessageBoxW(nullptr, text, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
 
 std::wstring wide(const std::string& windows1252) {
     int length = MultiByteToWideChar(1252, 0, windows1252.data(), static_cast<int>(windows1252.size()), nullptr, 0);
@@ -208,7 +218,9 @@ int run_setup(const std::wstring& folder) {
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
     info.lpVerb = L"open";
     std::wstring file = current + L"\\Setup.exe";
+    std::wstring parameters(command_line_parameters(std::wstring_view(GetCommandLineW())));
     info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = current.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExW(&info) || !info.hProcess) {
@@ -237,7 +249,7 @@ int run() {
         say(NO_FOLDER_TEXT);
         return NOT_UNPACKED;
     }
-    u.window = open_unpack_window(wide(summary.title));
+    if (display != DISPLAY_VERY_SILENT) u.window = open_unpack_window(wide(summary.title));
     int code = unpack(own, u);
     close_unpack_window(u.window);
     unmap_own_file(own);
@@ -250,5 +262,6 @@ int run() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     search_system_folder_only();
+    display = parse_setup_options(command_line_parameters(GetCommandLineA())).display;
     return run();
 }

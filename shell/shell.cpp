@@ -176,6 +176,18 @@ bool open_through_desktop(const std::string& file, const std::string& folder) {
 
 }  // namespace
 
+bool is_local_system() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    bool system = false;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
+        system = IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
+    CloseHandle(token);
+    return system;
+}
+
 // An elevated installer would hand its rights down to the program it starts
 // (which Windows then keeps from taking files dragged from Explorer), so the
 // program is started by the desktop's Explorer instead, in the file's own

@@ -9,6 +9,10 @@ constexpr int FOLDER_PROGRAMS = 2;   // the user's Start-menu programs folder
 constexpr int FOLDER_STARTUP = 7;    // the user's Startup folder
 constexpr int FOLDER_DESKTOP = 16;   // the user's desktop folder
 constexpr int FOLDER_APPDATA = 26;   // the user's application-data folder
+// Every user's folders, where a run under the local system account puts
+// what it would otherwise put in its own profile.
+constexpr int FOLDER_COMMON_PROGRAMS = 23;  // CSIDL_COMMON_PROGRAMS
+constexpr int FOLDER_COMMON_DESKTOP = 25;   // CSIDL_COMMON_DESKTOPDIRECTORY
 // Added to an identifier: the shell creates the folder when it is missing
 // (a user who deleted their Start-menu programs folder gets it back).
 constexpr int FOLDER_CREATE = 0x8000;
@@ -24,6 +28,10 @@ void show_folder(const std::string& folder);
 
 // The Windows folder ending with "\".
 std::string windows_folder();
+
+// True when the process runs as the local system account, as deployment
+// tools run installers: its own profile is one no person ever sees.
+bool is_local_system();
 
 // Starts a program without waiting, with the rights of the signed-in user
 // even when this process runs elevated.

@@ -87,15 +87,21 @@ void delete_registry_key(const std::string& entry) {
     }
 }
 
+// Only a deletion that fails costs a second look: the file may have been
+// gone already, or be the record, still open, which the run deletes last.
+void remove_listed_file(const std::string& path) {
+    if (!delete_file(path) && file_size(path) >= 0) uninstall_run.failed_deletions.push_back(path);
+}
+
 // Without a Startup folder there is nothing to delete: the bare name would
 // otherwise be taken in the install directory.
 void delete_startup_shortcut(const std::string& entry) {
     std::string startup = special_folder(FOLDER_STARTUP);
-    if (!startup.empty()) delete_file(startup + entry + ".lnk");
+    if (!startup.empty()) remove_listed_file(startup + entry + ".lnk");
 }
 
 void delete_program_folder_file(const std::string& entry) {
-    delete_file(current_folder() + entry);
+    remove_listed_file(current_folder() + entry);
 }
 
 // Bytes under folder; 1 when some folder of the tree cannot be listed.
@@ -125,9 +131,16 @@ void clear_menu_folder(const std::string& folder) {
 
 // The "Tarvo" folder in the Start menu holds one folder per installed
 // program; it goes when what is left in it is no more than the web link.
-void remove_author_folder() {
+// The user's own is looked at, and the one that holds the program's
+// Start-menu folder when that is another (every user's Start menu, where an
+// installation made by a deployment tool puts it).
+void remove_author_folder(const std::string& menu_folder) {
     std::string programs = special_folder(FOLDER_PROGRAMS);
-    if (programs.empty()) return;
-    std::string author = programs + "Tarvo";
-    if (folder_tree_size(author) <= 100) clear_folder(author);
+    std::string author = programs.empty() ? "" : programs + "Tarvo";
+    if (!author.empty() && folder_tree_size(author) <= 100) clear_folder(author);
+    std::string menu = full_path(menu_folder);
+    if (!is_program_menu_path(menu)) return;
+    while (!menu.empty() && menu.back() == '\\') menu.pop_back();
+    std::string parent = menu.substr(0, menu.rfind('\\'));
+    if (comparable_path(parent) != comparable_path(author) && folder_tree_size(parent) <= 100) clear_folder(parent);
 }

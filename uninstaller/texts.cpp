@@ -2,6 +2,7 @@
 #include "uninstaller/uninstall.h"
 
 UninstallText uninstall_text;
+UninstallRun uninstall_run;
 
 namespace {
 

@@ -4,7 +4,21 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "runtime/exit_codes.h"
 #include "uninstaller/record.h"
+#include "uninstaller/uninstall_options.h"
+
+// How this run of the uninstaller goes: what its command line asks, and
+// the files the record lists that it could not remove.
+struct UninstallRun {
+    UninstallOptions options;
+    std::vector<std::string> failed_deletions;  // deletions that failed while the record was read
+    std::vector<std::string> not_removed;       // of those, the files still there after the run
+};
+
+extern UninstallRun uninstall_run;
 
 // The uninstaller's texts by name; each keeps its slot number.  The French
 // text stands beside each.
@@ -48,7 +62,20 @@ int64_t folder_tree_size(const std::string& folder);  // bytes under folder; 1 w
 void remove_empty_folders(const std::string& folder, int level);
 void clear_folder(const std::string& folder);
 void clear_menu_folder(const std::string& folder);       // clear_folder of such a folder only
-void remove_author_folder();
+void remove_author_folder(const std::string& menu_folder);
+
+// Deletes a file the record lists, and notes it when it stays.
+void remove_listed_file(const std::string& path);
 
 // uninstall_run.cpp: false when the record could not be opened (nothing removed)
 bool run_uninstall(bool update_mode);
+
+// apps_entries.cpp: takes the installation in `folder` out of Windows' list
+// of installed programs.
+void remove_apps_entries(const std::string& folder);
+
+// self_removal.cpp: after an unattended full uninstallation, the
+// uninstaller's own file and the install folder when it is empty.
+void remove_own_installation(const std::string& folder);
+// The run of the copy that removes them once the uninstaller has ended.
+int finish_clean_up(const UninstallOptions& options);

@@ -45,10 +45,24 @@ void act_on_entry(RecordSection section, const std::string& entry, std::string& 
     case SECTION_REGISTRY: delete_registry_key(entry); break;
     case SECTION_STARTUP: delete_startup_shortcut(entry); break;
     case SECTION_PROGRAM_FOLDER: delete_program_folder_file(entry); break;
-    case SECTION_OTHER: delete_file(entry); break;
-    case SECTION_FILES: delete_file(entry); break;
+    case SECTION_OTHER: remove_listed_file(entry); break;
+    case SECTION_FILES: remove_listed_file(entry); break;
     case SECTION_MENU: menu_folder = entry; break;  // the last one wins
     case SECTION_NONE: break;
+    }
+}
+
+// The files whose deletion failed and that are still there now that the
+// record is closed and deleted; the uninstaller's own file, which cannot go
+// while it runs, is not counted.
+void note_files_not_removed() {
+    char own[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    std::string self = length > 0 && length < MAX_PATH ? comparable_path(std::string(own, length)) : "";
+    for (const std::string& path : uninstall_run.failed_deletions) {
+        if (file_size(path) < 0 || comparable_path(path) == self) continue;
+        uninstall_run.not_removed.push_back(path);
+        run_log("Not removed: " + path);
     }
 }
 
@@ -71,6 +85,7 @@ bool run_uninstall(bool update_mode) {
     delete_file("Uninstall.dat");
     remove_empty_folders(current_folder(), 0);
     clear_menu_folder(menu_folder);
-    remove_author_folder();
+    remove_author_folder(menu_folder);
+    note_files_not_removed();
     return true;
 }

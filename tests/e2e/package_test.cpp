@@ -83,6 +83,24 @@ TEST_F(Package, InstallsAsTheDistributionFolderDoesAndLeavesNoTemporaryFolder) {
     EXPECT_EQ(wait_program_end(carnet, LIMIT), 0);
 }
 
+// A deployment tool's command line goes to Setup: nothing shows, the exit
+// code is Setup's, and the silent uninstall command takes it all away.
+TEST_F(Package, InstallsAndUninstallsSilentlyThroughItsCommandLine) {
+    std::string dir = scratch / "Carnet silencieux\\";
+    Program package = start_program(downloaded(built("Carnet-1.0.exe")), downloads, "/VERYSILENT /DIR=" + in_quotes(dir));
+    WindowWatch watch(package);
+    EXPECT_EQ(wait_program_end(package, LIMIT), EXIT_DONE);
+    EXPECT_EQ(watch.stop(), std::vector<std::string>{});
+    EXPECT_EQ(unpack_folders(), before);
+    EXPECT_TRUE(exists(dir + "Carnet.exe"));
+    std::string quiet = apps_entry_value(HKEY_LOCAL_MACHINE, SAMPLE_NAME, "QuietUninstallString");
+    ASSERT_EQ(quiet, "\"" + dir + "Uninstall.exe\" /VERYSILENT");
+    Program uninstaller = start_program(dir + "Uninstall.exe", "", "/VERYSILENT");
+    EXPECT_EQ(wait_program_end(uninstaller, LIMIT), EXIT_DONE);
+    EXPECT_FALSE(exists(dir));
+    EXPECT_FALSE(apps_entry_exists(HKEY_LOCAL_MACHINE, SAMPLE_NAME));
+}
+
 TEST_F(Package, ADamagedDownloadIsRefusedBeforeAnythingIsWritten) {
     std::string package = read_bytes(built("Carnet-1.0.exe"));
     ASSERT_GT(package.size(), 200000u);
@@ -135,8 +153,8 @@ TEST_F(Package, ASignedPackageStillFindsItsPayload) {
     HWND wizard = wait_wizard(setup, sample_ini());
     ASSERT_NE(wizard, nullptr);
     EXPECT_TRUE(click_control(wizard, QUIT_PAGE_1));
-    EXPECT_EQ(wait_program_end(setup, LIMIT), 0);
-    EXPECT_EQ(wait_program_end(package, LIMIT), 0);
+    EXPECT_EQ(wait_program_end(setup, LIMIT), EXIT_CANCELLED);
+    EXPECT_EQ(wait_program_end(package, LIMIT), EXIT_CANCELLED);  // Setup's exit code
     EXPECT_EQ(unpack_folders(), before);
 }
 

@@ -336,7 +336,7 @@ TEST(Uninstaller, WithoutARecordItEndsSilently) {
     ScratchFolder dir;
     EXPECT_TRUE(CopyFileA((program_folder() + "Uninstall.exe").c_str(), (dir / "Uninstall.exe").c_str(), FALSE));
     Program uninstaller = start_program(dir / "Uninstall.exe", dir.path(), "");
-    EXPECT_EQ(wait_program_end(uninstaller, LIMIT), 0);
+    EXPECT_EQ(wait_program_end(uninstaller, LIMIT), EXIT_NOT_INSTALLED);
     EXPECT_TRUE(top_windows(uninstaller.id()).empty());
 }
 

@@ -23,14 +23,14 @@ protected:
 };
 
 TEST_F(SetupSettings, EveryFieldIsFilled) {
-    read(cp1252("[ Informations sur le logiciel]\r\nNom=Carnet\r\nVersion=2.1 \r\n"
+    read(cp1252("[ Informations sur le logiciel]\r\nNom=Carnet\r\nVersion=2.1 \r\nEditeur=Anne Martin\r\n"
                 "[ Options de l'intallation]\r\n"
                 "Lancer après installation=Carnet.exe\r\n"
                 "Raccourci 1 - Cible=Carnet.exe\r\nRaccourci 1 - Nom=Carnet\r\n"
                 "Raccourci 2 - Cible=Aide\\aide.htm\r\nRaccourci 2 - Nom=Aide du carnet\r\n"
                 "Copier le fichier Tarvo.exe=1\r\n"
                 "Mise à jour=maj.exe\r\nLancer à l'installation=prep.exe\r\n"
-                "Programme multilangue=1\r\n"));
+                "Programme multilangue=1\r\nApplications et fonctionnalités=0\r\n"));
     EXPECT_EQ(setup.program_name, "Carnet");
     EXPECT_EQ(setup.program_version, "2.1 ");
     EXPECT_EQ(setup.run_after_program, "Carnet.exe");
@@ -42,6 +42,8 @@ TEST_F(SetupSettings, EveryFieldIsFilled) {
     EXPECT_EQ(setup.update_program, "maj.exe");
     EXPECT_EQ(setup.install_program, "prep.exe");
     EXPECT_EQ(setup.multilingual, 1);
+    EXPECT_EQ(setup.publisher, "Anne Martin");
+    EXPECT_EQ(setup.apps_entry, 0);
 }
 
 TEST_F(SetupSettings, MultilingualKeepsOnlyTheLowByte) {
@@ -55,6 +57,8 @@ TEST_F(SetupSettings, NoTextOrGroupsWithoutTheBlankGiveDefaults) {
     read_settings_fields();
     EXPECT_EQ(setup.program_name, "");
     EXPECT_EQ(setup.multilingual, 0);
+    EXPECT_EQ(setup.publisher, "Tarvo");
+    EXPECT_EQ(setup.apps_entry, 1);
     read("[Informations sur le logiciel]\nNom=Lost\n"
          "[Options de l'installation]\nCopier le fichier Tarvo.exe=1\n");
     EXPECT_EQ(setup.program_name, "");
@@ -90,8 +94,9 @@ TEST_F(SetupSettings, TheKeyTableNamesEveryKeyRead) {
     EXPECT_EQ(setup.program_name, "1");
     EXPECT_EQ(setup.install_program, "1");
     EXPECT_EQ(setup.multilingual, 1);
+    EXPECT_EQ(setup.publisher, "1");
     EXPECT_EQ(setup.custom_text, "1\n1\n1\n1\n1\n1\n1\n1\n1\n");
-    EXPECT_EQ(SETTINGS_KEY_COUNT, 11 + 2 * TEXT_LINES);
+    EXPECT_EQ(SETTINGS_KEY_COUNT, 13 + 2 * TEXT_LINES);
 }
 
 TEST(SizeText, EveryRowOfTheTable) {

@@ -1,0 +1,63 @@
+#include "runtime/run_log.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string_view>
+
+#include "runtime/code_page.h"
+#include "runtime/path_text.h"
+
+namespace {
+
+HANDLE log_file = INVALID_HANDLE_VALUE;
+
+}  // namespace
+
+bool open_run_log(const std::string& path) {
+    close_run_log();
+    log_file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return log_file != INVALID_HANDLE_VALUE;
+}
+
+void run_log(const std::string& line) {
+    if (log_file == INVALID_HANDLE_VALUE) return;
+    std::string text = windows1252_to_utf8(line) + "\r\n";
+    DWORD written = 0;
+    WriteFile(log_file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// The text's lines below its title, indented.
+void run_log_message(const std::string& title, const std::string& text) {
+    run_log("Message \"" + title + "\":");
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find('\n', start);
+        run_log("    " + text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+}
+
+void close_run_log() {
+    if (log_file != INVALID_HANDLE_VALUE) CloseHandle(log_file);
+    log_file = INVALID_HANDLE_VALUE;
+}
+
+std::string temporary_log_path(const std::string& name) {
+    char temp[MAX_PATH + 1];
+    DWORD length = GetTempPathA(MAX_PATH + 1, temp);
+    std::string folder = length > 0 && length <= MAX_PATH ? std::string(temp, length) : "";
+    std::string file;
+    for (char c : name)
+        file += static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos
+                    ? '_'
+                    : c;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, " %04u-%02u-%02u %02u-%02u-%02u.log", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    return with_backslash(folder) + file + stamp;
+}
