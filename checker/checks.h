@@ -28,7 +28,8 @@ void check_distribution(const DistributionTree& tree, bool english, CheckReport&
 // the installer's state (`setup`) through the installer's own reader.
 void check_settings(std::string_view bytes, CheckReport& report, SettingsLines& lines);
 
-// The Uninstall.dat template's bytes: headers, entries, the language line.
+// The Uninstall.dat template's bytes: headers, entries, the language line,
+// and the header the installed files are appended under.
 void check_record_template(std::string_view bytes, const DistributionTree& tree, CheckReport& report);
 
 // The files of the distribution against the settings in `setup`: the kit's

@@ -1,7 +1,10 @@
 // What Setup would install and record for a distribution.
 #include "checker/previews.h"
+#include "installer/settings_layout.h"
 #include "installer/setup.h"
 #include "installer/size_format.h"
+
+const char* const INSTALL_DAY = "<the day of the installation, YYYYMMDD>";
 
 UserFolders sample_user_folders() {
     UserFolders folders;
@@ -47,5 +50,22 @@ InstallPreview preview_installation(const DistributionTree& tree, std::string_vi
     preview.plan = plan_integration(state, folders.shell, desktop_shortcuts);
     for (const std::string& line : integration_records(preview.plan)) records.push_back(line);
     preview.record = completed_record(template_bytes, state.language, records);
+    // The entry's root follows the kind of use; the run falls back on the
+    // user's own list only when the machine's is refused, which no preview
+    // can tell.
+    preview.apps_listed = state.apps_entry != 0;
+    preview.apps_root = current_user ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+    if (preview.apps_listed) preview.apps_entry = plan_apps_entry(state, preview.total_size, INSTALL_DAY);
     return preview;
+}
+
+std::vector<std::string> apps_entry_lines(const InstallPreview& p) {
+    if (!p.apps_listed)
+        return {"none: \"" + std::string(KEY_APPS_ENTRY) + "\" is 0 in setup.ini, so Setup leaves the program out "
+                "of the list"};
+    std::vector<std::string> lines = {p.apps_root + "\\" + APPS_ENTRIES_KEY + "\\" + p.apps_entry.key};
+    for (const AppsEntryValue& v : p.apps_entry.values)
+        lines.push_back("  " + std::string(v.name) + ": " +
+                        (v.number ? std::to_string(v.dword) + " (REG_DWORD)" : v.text));
+    return lines;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "checker/checks.h"
+#include "checker/console.h"
 #include "checker/folder.h"
 #include "checker/previews.h"
 #include "installer/setup.h"
@@ -22,7 +23,6 @@
 namespace {
 
 constexpr int USAGE_ERROR = 3;
-constexpr size_t ENTRY_LIMIT = 1000000;
 
 struct Options {
     bool english = false;
@@ -32,11 +32,6 @@ struct Options {
     bool uninstall = false;
     std::string folder;
 };
-
-void say(const std::string& windows1252) {
-    std::string text = console_text(windows1252) + CONSOLE_LINE_END;
-    std::fwrite(text.data(), 1, text.size(), stdout);
-}
 
 bool parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
@@ -71,14 +66,13 @@ void print_preview(const InstallPreview& p, const Options& o) {
         at = next_line(p.record, at, &line);
         say("    | " + line);
     }
+    say("  entry in Windows' list of programs:");
+    say_lines(apps_entry_lines(p), "    ");
 }
 
 int run_check(const Options& o) {
     DistributionTree tree;
-    if (!read_distribution(o.folder, ENTRY_LIMIT, tree)) {
-        say(o.folder + ": error: cannot be listed; give the distribution folder");
-        return SEVERITY_ERROR;
-    }
+    if (!read_named_distribution(o.folder, tree)) return SEVERITY_ERROR;
     CheckReport report;
     std::string template_bytes;
     check_distribution(tree, o.english, report, &template_bytes);

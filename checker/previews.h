@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "checker/distribution.h"
+#include "installer/apps_entry.h"
 #include "installer/copy_rules.h"
 #include "installer/install_plan.h"
 
@@ -33,7 +34,13 @@ struct InstallPreview {
     std::string size_line;              // the result page's disk-space line
     IntegrationPlan plan;
     std::string record;                 // the completed Uninstall.dat, byte for byte
+    bool apps_listed = false;           // "Applications et fonctionnalités" is not 0
+    std::string apps_root;              // HKEY_LOCAL_MACHINE (all users) or HKEY_CURRENT_USER
+    AppsEntry apps_entry;               // dated with INSTALL_DAY; empty when not listed
 };
+
+// The install date of the previewed entry: Setup writes the day it runs.
+extern const char* const INSTALL_DAY;
 
 // An installation of the tree with the settings in `setup` and the catalogue
 // of the run's language loaded, into the proposed folder of the kind of use
@@ -44,6 +51,11 @@ InstallPreview preview_installation(const DistributionTree& tree, std::string_vi
 
 // Why a file is left out, for the preview's listing.
 std::string left_out_reason(CopyRule rule);
+
+// The entry in Windows' list of programs, one line a value under the line
+// of its key; a line saying why there is none when the settings leave the
+// program out.
+std::vector<std::string> apps_entry_lines(const InstallPreview& preview);
 
 // What Uninstall.exe would do with the installation in `folder` (a full
 // uninstall, started from its Start-menu shortcut), one line a step, in

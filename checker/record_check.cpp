@@ -38,11 +38,39 @@ bool holds_high_bytes_as_utf8(const std::string& line) {
            utf8_to_windows1252(line, &unused);
 }
 
+// What becomes of the files Setup appends when the template's last header
+// opens this section rather than "[Fichiers]".
+std::string appended_files_fate(RecordSection section) {
+    switch (section) {
+    case SECTION_RUN:
+        return "the uninstaller opens each of them, hidden, and waits for it to end instead of deleting it";
+    case SECTION_PROGRAM: return "the uninstaller takes each for the title of a window to close and deletes none";
+    case SECTION_REGISTRY:
+        return "the uninstaller takes each for a registry key under no root it knows and deletes none";
+    case SECTION_STARTUP: return "the uninstaller takes each for the name of a Startup shortcut and deletes none";
+    case SECTION_PROGRAM_FOLDER:
+        return "the uninstaller takes each full path inside the install folder and deletes none";
+    case SECTION_OTHER:
+        return "a full uninstallation deletes them, but an update keeps them, and the files a new version no "
+               "longer installs stay behind";
+    case SECTION_MENU: return "the uninstaller takes each for the Start-menu folder and deletes none";
+    default: return "the uninstaller ignores them and deletes none";
+    }
+}
+
+// The line of the last header, known or not, line 2 aside; 0 for none.
+int last_header_line(const std::vector<std::string>& lines) {
+    for (size_t i = lines.size(); i-- > 0;)
+        if (i != 1 && looks_like_header(strip_blanks(lines[i]))) return static_cast<int>(i + 1);
+    return 0;
+}
+
 struct RecordScan {
     CheckReport& report;
     const DistributionTree& tree;
     RecordSection section = SECTION_NONE;
     bool any_header = false;
+    int appending_header = 0;  // the line of the header the installed files fall under; -1: said on line 2
 };
 
 void error(RecordScan& scan, int line, const std::string& message) {
@@ -121,10 +149,16 @@ void check_line(RecordScan& scan, int number, const std::string& raw) {
     std::string line = strip_blanks(raw);
     if (line.empty()) return;
     RecordSection section = scan.section;
+    bool last = number == scan.appending_header;
     if (record_header(line, &section)) {
         scan.section = section;
         scan.any_header = true;
-        if (section == SECTION_MENU)
+        if (last && section != SECTION_FILES)
+            error(scan, number, "the last header is " + quoted(line) + ", so Setup appends the installed files "
+                                "and shortcuts under it: " + appended_files_fate(section) + "; " +
+                                (section == SECTION_MENU ? "remove it, as Setup appends its own, and " : "") +
+                                "end the template with \"[Fichiers]\"");
+        else if (section == SECTION_MENU)
             warning(scan, number, "Setup appends its own \"[Menu]\" section; remove this one");
         return;
     }
@@ -132,9 +166,11 @@ void check_line(RecordScan& scan, int number, const std::string& raw) {
         size_t distance = 0;
         std::string nearest = nearest_name(line, header_names(), &distance);
         std::string before = scan.any_header ? section_header(scan.section) : "no section";
+        bool appended = last && scan.section != SECTION_FILES;
         error(scan, number, "the uninstaller knows no header " + quoted(line) + ": it reads this line and the "
-                            "entries below it as entries of " + (scan.any_header ? quoted(before) : before) +
-                            "; did you mean " + quoted(nearest) + "?");
+                            "entries below it" + (appended ? ", the files Setup appends included," : "") +
+                            " as entries of " + (scan.any_header ? quoted(before) : before) + "; did you mean " +
+                            quoted(nearest) + "?");
         return;
     }
     check_entry(scan, number, line);
@@ -156,7 +192,15 @@ void check_record_template(std::string_view bytes, const DistributionTree& tree,
     if (bytes.find('\0') != std::string_view::npos)
         warning(scan, 0, "NUL bytes: the uninstaller takes each as a line end; save the file as plain text");
     check_language_lines(scan, lines);
+    // A header on line 2 is broken by the language code and said there,
+    // whatever it meant for the installed files.
+    scan.appending_header = last_header_line(lines);
+    if (scan.appending_header < 2 && lines.size() > 1 && looks_like_header(strip_blanks(lines[1])))
+        scan.appending_header = -1;
     // Line 2 is the placeholder, never an entry.
     for (size_t i = 0; i < lines.size(); ++i)
         if (i != 1) check_line(scan, static_cast<int>(i + 1), lines[i]);
+    if (scan.appending_header == 0)
+        error(scan, 0, "no section header: Setup appends the installed files and shortcuts outside any section, "
+                       "where " + appended_files_fate(SECTION_NONE) + "; end the template with \"[Fichiers]\"");
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "installer/apps_entry.h"
+#include "runtime/file.h"
 #include "runtime/run_log.h"
 
 namespace {
@@ -33,6 +34,25 @@ bool write_entry(HKEY root, const AppsEntry& entry) {
 }
 
 }  // namespace
+
+// Takes out the program's entry when it names this installation's folder:
+// an update whose settings list it no more leaves no entry of the earlier
+// version behind.
+void unregister_apps_entry() {
+    std::string key = std::string(APPS_ENTRIES_KEY) + "\\" + apps_entry_key(setup.program_name);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY entry = nullptr;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &entry) != ERROR_SUCCESS) continue;
+        char location[1024];
+        DWORD size = sizeof location;
+        bool ours = RegGetValueA(entry, nullptr, "InstallLocation", RRF_RT_REG_SZ, nullptr, location, &size) ==
+                        ERROR_SUCCESS &&
+                    comparable_path(location) == comparable_path(setup.install_dir);
+        RegCloseKey(entry);
+        if (ours && RegDeleteKeyExA(root, key.c_str(), KEY_WOW64_64KEY, 0) == ERROR_SUCCESS)
+            run_log("Taken out of Windows' list of programs: " + apps_entry_key(setup.program_name));
+    }
+}
 
 // An installation for all users is listed for every user.  Where the
 // machine's list is refused (a standard user installing into a folder of

@@ -274,7 +274,8 @@ int carry_out_installation(const InstallChoices& choices) {
     copy_and_report();
     integrate(choices.desktop_shortcuts);
     bool recorded = write_uninstall_record();
-    if (setup.apps_entry != 0 && recorded) register_apps_entry();
+    if (setup.apps_entry == 0) unregister_apps_entry();
+    else if (recorded) register_apps_entry();
     int code = install_run.copy_failed == 0 && recorded ? EXIT_DONE : EXIT_FAILED;
     run_result_page();
     if (choices.run_after) start_with_user_rights(setup.install_dir + setup.run_after_program);

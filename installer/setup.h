@@ -222,6 +222,7 @@ bool write_uninstall_record();  // false when the record could not be completed
 
 // apps_registry.cpp: the entry in Windows' list of installed programs
 void register_apps_entry();
+void unregister_apps_entry();  // the program's entry, when it names this installation's folder
 
 // run_report.cpp: the run's log, and its end
 // Ends Setup at once with `code`, noted in the log.

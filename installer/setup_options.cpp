@@ -1,6 +1,7 @@
 #include "installer/setup_options.h"
 
 #include "installer/setup.h"
+#include "runtime/path_text.h"
 #include "runtime/switches.h"
 #include "runtime/text.h"
 
@@ -26,7 +27,12 @@ bool silent(SetupOptions& o, const std::string&) {
     return true;
 }
 
-bool folder(SetupOptions& o, const std::string& value) { return (o.folder = value), true; }
+// A folder or file of the command line is absolute: Setup works in its
+// distribution folder (a package's temporary one), not where it was started.
+bool folder(SetupOptions& o, const std::string& value) {
+    o.folder = value;
+    return is_absolute_path(value);
+}
 
 // Both kinds of use at once say nothing of which one is meant.
 bool mode(SetupOptions& o, int wanted) {
@@ -52,7 +58,7 @@ bool no_desktop(SetupOptions& o, const std::string&) { return (o.no_desktop = tr
 bool log(SetupOptions& o, const std::string& value) {
     o.log = true;
     o.log_file = value;
-    return true;
+    return value.empty() || is_absolute_path(value);
 }
 
 bool help(SetupOptions& o, const std::string&) { return (o.help = true), true; }

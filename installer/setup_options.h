@@ -24,7 +24,8 @@ struct SetupOptions {
 // The options of Setup's parameters (the command line after the program's
 // name).  Switch names in any case, after "/" or "-".  An argument that is
 // not a known switch, a switch with a value it does not take, a value that
-// is missing or not one the switch allows, or /ALLUSERS with /CURRENTUSER,
+// is missing or not one the switch allows (a folder or log file must be an
+// absolute path), or /ALLUSERS with /CURRENTUSER,
 // makes the options not `understood`, the first such argument `invalid`;
 // the others are still read, so
 // that a silent run stays silent when it refuses.

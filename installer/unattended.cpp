@@ -42,6 +42,18 @@ int run_unattended() {
     setup.language = unattended_language(o);
     load_catalogue(setup.language);
     std::string previous = propose_install_folders();
+    // Without /LANG an earlier installation keeps its language: its
+    // update-information file, by which it is found, is named in it.
+    if (previous.empty() && o.language.empty() && setup.multilingual != 0) {
+        load_catalogue("EN");
+        previous = propose_install_folders();
+        if (previous.empty()) {
+            load_catalogue("FR");
+            propose_install_folders();
+        } else {
+            setup.language = "EN";
+        }
+    }
     if (o.mode != MODE_NONE) setup.install_mode = o.mode;
     if (!kind_of_use_allowed(setup.install_mode)) {
         run_log("Refused: under the local system account a current-user installation would go into the system "

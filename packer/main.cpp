@@ -3,16 +3,20 @@
 //
 //   tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] [--stub FILE]
 //
-// It runs the checker first and refuses a distribution with errors.  With
-// --sign the package is signed by osslsigncode with the certificate, whose
-// password the file's first line holds.  Exit code: 0 packed, 1 refused or
+// It runs the checker first and refuses a distribution with errors; once
+// packed, it says what the package holds and the entry an installation for
+// all users writes in Windows' list of programs.  With --sign the package
+// is signed by osslsigncode with the certificate, whose password the file's
+// first line holds.  Exit code: 0 packed, 1 refused or
 // failed, 3 for a command line it does not understand.
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "checker/checks.h"
+#include "checker/console.h"
 #include "checker/folder.h"
+#include "checker/previews.h"
 #include "installer/setup.h"
 #include "packer/pack.h"
 #include "packer/tools.h"
@@ -21,16 +25,10 @@ namespace {
 
 constexpr int FAILED = 1;
 constexpr int USAGE_ERROR = 3;
-constexpr size_t ENTRY_LIMIT = 1000000;
 
 struct Options {
     std::string folder, output, certificate, password_file, stub;
 };
-
-void say(const std::string& windows1252) {
-    std::string text = console_text(windows1252) + CONSOLE_LINE_END;
-    std::fwrite(text.data(), 1, text.size(), stdout);
-}
 
 bool parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
@@ -47,11 +45,11 @@ bool parse(int argc, char** argv, Options& o) {
     return !o.output.empty() && o.certificate.empty() == o.password_file.empty();
 }
 
-// The checker's diagnostics; false when there is an error.
-bool checked(const DistributionTree& tree) {
+// The checker's diagnostics; false when there is an error.  *template_bytes
+// gets the Uninstall.dat template, for the preview.
+bool checked(const DistributionTree& tree, std::string* template_bytes) {
     CheckReport report;
-    std::string template_bytes;
-    check_distribution(tree, false, report, &template_bytes);
+    check_distribution(tree, false, report, template_bytes);
     for (const Diagnostic& d : report.diagnostics) say(diagnostic_text(d));
     if (check_exit_code(report) == SEVERITY_ERROR) {
         say("the distribution has errors: nothing was packed");
@@ -69,11 +67,11 @@ std::string megabytes(uint64_t bytes) {
 
 int pack(const Options& o) {
     DistributionTree tree;
-    if (!read_distribution(o.folder, ENTRY_LIMIT, tree)) {
-        say(o.folder + ": error: cannot be listed; give the distribution folder");
-        return FAILED;
-    }
-    if (!checked(tree)) return FAILED;
+    std::string template_bytes;
+    if (!read_named_distribution(o.folder, tree) || !checked(tree, &template_bytes)) return FAILED;
+    // The entry the package's installation will write, as the checker
+    // previews it from the settings just read.
+    InstallPreview preview = preview_installation(tree, template_bytes, false, user_folders());
     std::string stub, error;
     if (!load_stub(o.stub, &stub, &error)) {
         say("error: " + error);
@@ -110,6 +108,8 @@ int pack(const Options& o) {
         std::to_string(facts.folders) + " folders, " + megabytes(facts.bytes_before) + " packed into " +
         megabytes(facts.bytes_after) + " (" + ratio + "), " + megabytes(facts.package_size) + " with the " +
         megabytes(stub.size()) + " self-extracting program; packing took " + speed);
+    say("entry in Windows' list of programs, for an installation for all users:");
+    say_lines(apps_entry_lines(preview), "  ");
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "runtime/path_text.h"
+
 namespace {
 
 // A handle value as the uninstaller writes it: decimal digits only.
@@ -27,13 +29,13 @@ bool apply_switch(UninstallOptions& o, const Switch& s) {
         return true;
     }
     if (n == "LOG") {
-        if (s.has_value && s.value.empty()) return false;
+        if (s.has_value && !is_absolute_path(s.value)) return false;  // not the install folder it removes
         o.log = true;
         o.log_file = s.value;
         return true;
     }
     if (n == "?" || n == "HELP") return !s.has_value && (o.help = true, true);
-    if (n == "SUPPRESSMSGBOXES" || n == "NORESTART") return !s.has_value;
+    if (n == "SUPPRESSMSGBOXES" || n == "NORESTART" || n == "SP-" || n == "NOCANCEL") return !s.has_value;
     if (n == "REMOVEAFTER") return read_handle(s.value, &o.remove_after);
     if (n == "REMOVE") return !s.value.empty() && (o.remove_file = s.value, true);
     if (n == "FOLDER") return !s.value.empty() && (o.remove_folder = s.value, true);

@@ -12,6 +12,12 @@
 //                                                from "Installer" to the completed record
 //   install_bench.exe uninstall <work folder>    installed\ through Uninstall.exe, from
 //                                                "Désinstaller" to the closing note
+//   install_bench.exe silent-install <work folder>
+//                                                dist\ into installed\ by "Setup.exe /VERYSILENT",
+//                                                from its start to its end
+//   install_bench.exe silent-uninstall <work folder>
+//                                                installed\ by "Uninstall.exe /VERYSILENT", from
+//                                                its start to its end (the folder gone)
 //   install_bench.exe bare-delete <work folder>  bare\, a bare DeleteFileA loop
 //   install_bench.exe clean <work folder>        removes what the timed steps made
 //   install_bench.exe snapshot <work folder>     dist\ installed into installed\ and uninstalled
@@ -128,6 +134,16 @@ double uninstall(const std::string& dir) {
     return done ? spent : -1;
 }
 
+// A program started and waited for, in ms from its start to its end; -1
+// when it failed.
+double run_to_end(const std::string& program, const std::string& folder, const std::string& parameters) {
+    double start = now_ms();
+    Program run = start_program(program, folder, parameters);
+    long long code = run.started() ? wait_program_end(run, LIMIT) : -1;
+    double spent = now_ms() - start;
+    return code == 0 ? spent : -1;
+}
+
 // One line per entry of a tree: its path and size, and for a file, with
 // `source`, whether its bytes are those of the same path there.
 std::string tree_text(const std::string& folder, const std::string& source) {
@@ -188,7 +204,8 @@ bool snapshot(const std::string& dist, const std::string& dir, const std::string
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::printf("usage: install_bench.exe prepare|bare-copy|install|uninstall|bare-delete|clean|snapshot"
+        std::printf("usage: install_bench.exe prepare|bare-copy|install|uninstall|silent-install|silent-uninstall|"
+                    "bare-delete|clean|snapshot"
                     " <work folder> [files]\n");
         return 2;
     }
@@ -206,6 +223,10 @@ int main(int argc, char** argv) {
         spent = install(dist, dir);
     } else if (step == "uninstall") {
         spent = uninstall(dir);
+    } else if (step == "silent-install") {
+        spent = run_to_end(dist + "Setup.exe", dist, "/VERYSILENT /DIR=" + in_quotes(dir));
+    } else if (step == "silent-uninstall") {
+        spent = run_to_end(dir + "Uninstall.exe", dist, "/VERYSILENT");
     } else if (step == "bare-delete") {
         delete_tree(bare);
         spent = now_ms() - start;

@@ -166,6 +166,42 @@ TEST_F(Checker, TheRecordTemplateAsTheUninstallerReadsIt) {
               std::string::npos);
 }
 
+// Setup appends the installed files under the template's last header, as
+// the uninstaller reads headers: blanks around them ignored.
+TEST_F(Checker, TheHeaderTheInstalledFilesFallUnder) {
+    struct Case {
+        std::string text;
+        size_t diagnostics;
+        std::string said;
+    } cases[] = {
+        {CLEAN_TEMPLATE + "[Autre]\r\n", 1,
+         "Uninstall.dat:6: error: the last header is \"[Autre]\", so Setup appends the installed files and shortcuts "
+         "under it: a full uninstallation deletes them, but an update keeps them"},
+        {CLEAN_TEMPLATE + "[Menu]\r\n", 1,
+         "Uninstall.dat:6: error: the last header is \"[Menu]\", so Setup appends the installed files and shortcuts "
+         "under it: the uninstaller takes each for the Start-menu folder and deletes none; remove it"},
+        {CLEAN_TEMPLATE + " [Lancer]  \r\n", 1,
+         "Uninstall.dat:6: error: the last header is \"[Lancer]\", so Setup appends the installed files and "
+         "shortcuts under it: the uninstaller opens each of them"},
+        {"[Langue]\r\n--\r\n", 1, "Uninstall.dat:1: error: the last header is \"[Langue]\""},
+        {"\r\n--\r\n", 2, "Uninstall.dat: error: no section header: Setup appends the installed files"},
+        // One fault, one diagnostic: the header Setup breaks on line 2, the
+        // misspelt one that stands last.
+        {"[Langue]\r\n[Fichiers]\r\n", 1, "Uninstall.dat:2: error: Setup writes the language code"},
+        {"[Langue]\r\n--\r\n[Autre]\r\n[Fichier]\r\n", 1,
+         "Uninstall.dat:4: error: the uninstaller knows no header \"[Fichier]\": it reads this line and the entries "
+         "below it, the files Setup appends included, as entries of \"[Autre]\""},
+        {"[Langue]\r\n--\r\n[Autre]\r\nC:\\x.txt\r\n  [Fichiers] \r\n", 0, ""},
+        {"[Langue]\r\n--\r\n[Fichiers]\r\n[Fichierz]\r\n", 1, "as entries of \"[Fichiers]\"; did you mean"},
+    };
+    for (const Case& c : cases) {
+        write("Uninstall.dat", c.text);
+        std::string found = check();
+        EXPECT_EQ(report.diagnostics.size(), c.diagnostics) << c.text << found;
+        EXPECT_NE(found.find(c.said), std::string::npos) << c.text << found;
+    }
+}
+
 TEST_F(Checker, TheFilesOfTheDistribution) {
     remove("Setup.exe");
     remove("Uninstall.exe");
@@ -208,6 +244,49 @@ TEST_F(Checker, ThePreviewOfAnInstallation) {
                   "Uninstall.lnk\r\n[Menu]\r\n" + menu);
     preview = preview_installation(read_tree(), template_bytes, true, folders);
     EXPECT_EQ(preview.install_dir, "C:\\Users\\User\\AppData\\Roaming\\Carnet\\");
+}
+
+TEST_F(Checker, TheEntryInWindowsListOfPrograms) {
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvo_Carnet";
+    const std::string dir = "C:\\Program files\\Carnet\\";
+    check();
+    InstallPreview preview = preview_installation(read_tree(), template_bytes, false, sample_user_folders());
+    EXPECT_EQ(apps_entry_lines(preview),
+              (std::vector<std::string>{"HKEY_LOCAL_MACHINE\\" + key, "  DisplayName: Carnet", "  DisplayVersion: 1.0",
+                                        "  Publisher: Tarvo", "  DisplayIcon: " + dir + "App.exe,0",
+                                        "  InstallLocation: " + dir,
+                                        "  InstallDate: <the day of the installation, YYYYMMDD>",
+                                        "  EstimatedSize: " + std::to_string((preview.total_size + 512) / 1024) +
+                                            " (REG_DWORD)",
+                                        "  UninstallString: \"" + dir + "Uninstall.exe\"",
+                                        "  QuietUninstallString: \"" + dir + "Uninstall.exe\" /VERYSILENT",
+                                        "  NoModify: 1 (REG_DWORD)", "  NoRepair: 1 (REG_DWORD)",
+                                        "  URLInfoAbout: https://tarvo-developpement.example/"}));
+    const std::string none = cp1252("none: \"Applications et fonctionnalités\" is 0 in setup.ini, so Setup leaves "
+                                    "the program out of the list");
+    const std::string options = "Programme multilangue=1";
+    struct Case {
+        bool current_user;
+        std::string from, to;
+        size_t lines;
+        std::vector<std::string> said;
+    } cases[] = {
+        {true, options, options, 13,
+         {"HKEY_CURRENT_USER\\" + key, "  InstallLocation: C:\\Users\\User\\AppData\\Roaming\\Carnet\\"}},
+        {false, options, options + "\r\nApplications et fonctionnalités=0", 1, {none}},
+        {true, options, options + "\r\nApplications et fonctionnalités=0", 1, {none}},
+        {false, options, options + "\r\nApplications et fonctionnalités=2", 13, {"HKEY_LOCAL_MACHINE\\" + key}},
+        {false, "Version=1.0", "Version=1.0\r\nEditeur=Atelier Dupré", 13, {cp1252("  Publisher: Atelier Dupré")}},
+    };
+    for (const Case& c : cases) {
+        write("setup.ini", settings_with(c.from, c.to));
+        EXPECT_EQ(check(), "") << c.to;
+        preview = preview_installation(read_tree(), template_bytes, c.current_user, sample_user_folders());
+        std::vector<std::string> lines = apps_entry_lines(preview);
+        EXPECT_EQ(lines.size(), c.lines) << c.to;
+        for (const std::string& line : c.said)
+            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << c.to << "\n" << line;
+    }
 }
 
 TEST_F(Checker, ThePreviewOfAnUninstallation) {

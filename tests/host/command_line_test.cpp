@@ -66,6 +66,8 @@ TEST(CommandLine, SetupSwitches) {
         {.parameters = "/LANG", .invalid = "/LANG"},
         {.parameters = "/LOG=", .log = false, .invalid = "/LOG="},
         {.parameters = "/DIR=", .invalid = "/DIR="},
+        {.parameters = "/DIR=Carnet", .folder = "Carnet", .invalid = "/DIR=Carnet"},
+        {.parameters = "/LOG=journal.log", .log = true, .log_file = "journal.log", .invalid = "/LOG=journal.log"},
         {.parameters = "/D=   ", .invalid = "/D="},
         {.parameters = "/SILENT=1", .invalid = "/SILENT=1"},
         {.parameters = "Update /S", .display = DISPLAY_VERY_SILENT, .invalid = "Update"},
@@ -109,6 +111,8 @@ TEST(CommandLine, UninstallSwitches) {
         {"/Update", false, DISPLAY_WIZARD, false},
         {"/VERYSILENT /DIR=C:\\x", false, DISPLAY_VERY_SILENT, false},
         {"/REMOVEAFTER=12x", false, DISPLAY_WIZARD, false},
+        {"/S /LOG=journal.log", false, DISPLAY_VERY_SILENT, false},
+        {"/S /SP- /NOCANCEL", false, DISPLAY_VERY_SILENT, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.parameters);

@@ -1,0 +1,27 @@
+#include "checker/console.h"
+
+#include <cstdio>
+
+#include "checker/folder.h"
+
+namespace {
+
+// More entries than any distribution holds; the tree says when it is cut.
+constexpr size_t ENTRY_LIMIT = 1000000;
+
+}  // namespace
+
+void say(const std::string& windows1252) {
+    std::string text = console_text(windows1252) + CONSOLE_LINE_END;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void say_lines(const std::vector<std::string>& lines, const std::string& indent) {
+    for (const std::string& line : lines) say(indent + line);
+}
+
+bool read_named_distribution(const std::string& folder, DistributionTree& tree) {
+    if (read_distribution(folder, ENTRY_LIMIT, tree)) return true;
+    say(folder + ": error: cannot be listed; give the distribution folder");
+    return false;
+}
