@@ -141,9 +141,23 @@ std::string program_folder() {
     return path.substr(0, path.find_last_of('\\') + 1);
 }
 
+namespace {
+
+// The token a filtered administrator's programs get: the limited twin of
+// the test's own full one; null when there is none.
+HANDLE limited_token() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    bool got = GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size);
+    CloseHandle(token);
+    return got ? linked.LinkedToken : nullptr;
+}
+
 // `folder` "" keeps the test's own current folder.
-Program start_program(const std::string& program, const std::string& folder,
-                      const std::string& parameters, Where where) {
+Program start_with_token(HANDLE token, const std::string& program, const std::string& folder,
+                         const std::string& parameters, Where where) {
     std::string command = in_quotes(program);
     if (!parameters.empty()) command += " " + parameters;
     // The program and whatever it starts in turn (a folder window, say,
@@ -158,8 +172,11 @@ Program start_program(const std::string& program, const std::string& folder,
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = null_device;
     PROCESS_INFORMATION started = {};
-    BOOL created = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    const char* directory = folder.empty() ? nullptr : folder.c_str();
+    BOOL created = token ? CreateProcessAsUserA(token, program.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                                nullptr, directory, &startup, &started)
+                         : CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                          directory, &startup, &started);
     DWORD error = GetLastError();
     if (null_device != INVALID_HANDLE_VALUE) CloseHandle(null_device);
     if (!created) {
@@ -169,6 +186,25 @@ Program start_program(const std::string& program, const std::string& folder,
     }
     CloseHandle(started.hThread);
     return Program(started.hProcess, started.dwProcessId);
+}
+
+}  // namespace
+
+Program start_program(const std::string& program, const std::string& folder, const std::string& parameters,
+                      Where where) {
+    return start_with_token(nullptr, program, folder, parameters, where);
+}
+
+Program start_program_limited(const std::string& program, const std::string& folder, const std::string& parameters,
+                              Where where) {
+    HANDLE token = limited_token();
+    if (!token) {
+        report_failure(where, "no limited token to start " + program + " with");
+        return Program();
+    }
+    Program started = start_with_token(token, program, folder, parameters, where);
+    CloseHandle(token);
+    return started;
 }
 
 bool program_running(const Program& program) {

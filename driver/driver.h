@@ -48,6 +48,10 @@ private:
 std::string program_folder();  // the running test program's folder, with "\"
 Program start_program(const std::string& program, const std::string& folder,
                       const std::string& parameters, Where where = Where::current());
+// As an administrator's programs start under UAC: with the limited twin of
+// the test's full token, reporting itself not elevated.
+Program start_program_limited(const std::string& program, const std::string& folder,
+                              const std::string& parameters, Where where = Where::current());
 bool program_running(const Program& program);
 long long wait_program_end(Program& program, DWORD limit_ms, Where where = Where::current());
 void kill_program(Program& program);

@@ -55,6 +55,11 @@ Program Distribution::start_setup(const std::string& parameters, Where where) co
     return start_program(path("Setup.exe"), path(), parameters, where);
 }
 
+long long Distribution::run_setup(const std::string& parameters, DWORD limit_ms, Where where) const {
+    Program setup = start_setup(parameters, where);
+    return wait_program_end(setup, limit_ms, where);
+}
+
 SetupWizard Distribution::start_wizard(Where where) const {
     SetupWizard started;
     started.setup = start_setup(where);
@@ -227,6 +232,18 @@ HWND wait_result_finished(const Program& setup, const std::string& title, DWORD 
         return result != nullptr;
     }, limit_ms);
     return result;
+}
+
+HWND wait_handed_over_result(const Program& wizard_run, const SetupIni& ini, DWORD limit_ms) {
+    HWND found = nullptr;
+    wait_until([&] {
+        HWND w = FindWindowA(("WindowClass_" + std::to_string(RESULT_WINDOW)).c_str(), ini.title().c_str());
+        DWORD owner = 0;
+        if (w) GetWindowThreadProcessId(w, &owner);
+        found = w && owner != wizard_run.id() && IsWindowVisible(w) ? w : nullptr;
+        return found != nullptr;
+    }, limit_ms);
+    return found;
 }
 
 bool record_complete(const std::string& install_dir, const std::string& program_name) {

@@ -60,6 +60,8 @@ public:
     // Starts Setup.exe from the folder (with the command line's parameters).
     Program start_setup(Where where = Where::current()) const;
     Program start_setup(const std::string& parameters, Where where = Where::current()) const;
+    // Setup with these parameters, to its end: its exit code (wait_program_end).
+    long long run_setup(const std::string& parameters, DWORD limit_ms, Where where = Where::current()) const;
     // Starts Setup.exe from the folder and waits for its wizard (wait_wizard).
     SetupWizard start_wizard(Where where = Where::current()) const;
 
@@ -125,6 +127,11 @@ bool enabled_now(HWND window, int id);
 // enabled and disabled at once, before any line, so an enabled button
 // alone may be seen while the run has not begun.  Null after `limit_ms`.
 HWND wait_result_finished(const Program& setup, const std::string& title, DWORD limit_ms);
+
+// The result window of the Setup a wizard (`wizard_run`) handed its
+// installation to, once it shows: the window of that title and number in
+// another process.  Null after `limit_ms`.
+HWND wait_handed_over_result(const Program& wizard_run, const SetupIni& ini, DWORD limit_ms);
 
 // Whether the record in the install directory is complete: Setup writes it
 // last, its last line the program's Start-menu folder.

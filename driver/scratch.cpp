@@ -152,3 +152,65 @@ bool copy_tree(const std::string& from, const std::string& to) {
     }
     return copied;
 }
+
+namespace {
+
+using UnixNameFn = char*(CDECL*)(const wchar_t*);
+
+// The Unix path of a Windows one, through Wine's own export.
+std::string unix_path(const std::string& path) {
+    auto unix_name = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unix_name) return "";
+    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    char* name = unix_name(wide.c_str());
+    if (!name) return "";
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Starts a program of the Unix system, which Wine starts as it starts its
+// own.  Wine does not follow such a process: its handle may be signalled
+// before the program has run, so the caller looks for what it does.
+void run_unix(const char* program, const std::string& arguments) {
+    std::string command = std::string(program) + " " + arguments;
+    std::string windows_program = std::string("Z:") + program;
+    for (char& c : windows_program) c = c == '/' ? '\\' : c;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(windows_program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return;
+    WaitForSingleObject(started.hProcess, 10000);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+}
+
+}  // namespace
+
+bool make_folder_link(const std::string& link, const std::string& target) {
+    std::string from = unix_path(target), to = unix_path(link);
+    // ln would put a link into a folder that is there already.
+    if (from.empty() || to.empty() || GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    run_unix("/bin/ln", "-s \"" + from + "\" \"" + to + "\"");
+    for (int waited = 0; waited < 10000; waited += 10) {
+        DWORD attributes = GetFileAttributesA(link.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+void remove_folder_link(const std::string& link) {
+    std::string path = link;
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    std::string unix_link = unix_path(path);
+    if (unix_link.empty()) return;
+    run_unix("/bin/rm", "-f \"" + unix_link + "\"");
+    for (int waited = 0; waited < 10000 && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; waited += 10)
+        Sleep(10);
+}

@@ -53,6 +53,13 @@ std::vector<TreeEntry> list_tree(const std::string& folder);
 // a file or folder could not be copied.
 bool copy_tree(const std::string& from, const std::string& to);
 
+// A link `link` to the folder `target`, as Wine makes one: a symbolic link
+// of the Unix file system, which Windows programs list as a reparse point
+// (Wine makes no junction of its own).  False when it could not be made.
+bool make_folder_link(const std::string& link, const std::string& target);
+// Removes such a link, never what it leads to.
+void remove_folder_link(const std::string& link);
+
 // Keys under HKEY_CURRENT_USER, for the records' "[Registre]" entries.
 bool user_key_exists(const std::string& path);
 void make_user_key(const std::string& path);

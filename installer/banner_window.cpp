@@ -4,11 +4,14 @@
 
 std::string program_title() { return setup.program_name + " - v" + setup.program_version; }
 
-// 310 x 405 inside, centred on the screen, a tool window above the others,
+// 310 x 405 inside, centred on the screen (or at `place`, the wizard's), a
+// tool window above the others,
 // titled "name - vversion", with the banner picture as a flat button across
 // its top.  The window is shown before its gadgets are made.
-HWND open_banner_window(int number, int banner) {
-    if (!open_window(number, 0, 0, 310, 405, WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE, program_title()))
+HWND open_banner_window(int number, int banner, const POINT* place) {
+    uint32_t centred = place ? 0 : WINDOW_SCREEN_CENTERED;
+    if (!open_window(number, place ? place->x : 0, place ? place->y : 0, 310, 405, centred | WINDOW_INVISIBLE,
+                     program_title()))
         return nullptr;
     HWND window = window_handle();
     set_tool_window(window, 1);

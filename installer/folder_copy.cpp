@@ -23,9 +23,7 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
     std::string mark;
     if (!copy_file_without_download_mark(relative_path + name, destination)) {
         mark = T(LOG_FAILURE_MARK);
-        install_run.copy_failed = 1;
-        repaint_log(true);
-        message_box(T(ERROR_TITLE), T(COPY_FAILED_BEFORE_NAME) + name + T(COPY_FAILED_AFTER_NAME) + "\n" + T(COPY_FAILED_ADVICE), 0);
+        report_copy_failure(name);
     }
     log_line("   >   " + relative_path + name + mark);
     repaint_log(false);
@@ -33,6 +31,14 @@ void copy_one_file(const std::string& relative_path, const std::string& name, in
 }
 
 }  // namespace
+
+// The installation has failed; the user is told, and the run goes on when
+// they press OK.
+void report_copy_failure(const std::string& name) {
+    install_run.copy_failed = 1;
+    repaint_log(true);
+    message_box(T(ERROR_TITLE), T(COPY_FAILED_BEFORE_NAME) + name + T(COPY_FAILED_AFTER_NAME) + "\n" + T(COPY_FAILED_ADVICE), 0);
+}
 
 void record_uninstall_entry(const std::string& line) {
     install_run.uninstall_records.push_back(line);
@@ -53,6 +59,10 @@ void copy_folder(const std::string& relative_path, int listing_slot) {
         std::string name = directory_entry_name();
         if (kind == ENTRY_FILE) {
             if (is_installed(name)) copy_one_file(relative_path, name, directory_entry_size());
+        } else if (directory_entry_attributes() & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // A junction or symbolic link in the program folder may lead
+            // anywhere, the program folder itself included: it is not entered.
+            run_log("Not copied, a link: " + relative_path + name);
         } else if (name != "." && name != ".." && !is_install_directory(relative_path + name)) {
             copy_folder(relative_path + name + "\\", listing_slot + 1);
             select_directory(listing_slot);

@@ -24,8 +24,11 @@ int wait_flags() { return is_silent(setup_run.options) ? RUN_WAIT | RUN_HIDDEN :
 // Window 1: the banner, the log list, "Ouvrir le dossier" and "Terminer",
 // the latter disabled while the run works.  A very silent run has none.
 void open_result_window() {
-    if (setup_run.options.display == DISPLAY_VERY_SILENT) return;
-    result_window = open_banner_window(RESULT_WINDOW, RESULT_BANNER);
+    const SetupOptions& o = setup_run.options;
+    if (o.display == DISPLAY_VERY_SILENT) return;
+    // A handed-over run's window takes the place of the wizard's.
+    POINT wizard_place{o.handover_x, o.handover_y};
+    result_window = open_banner_window(RESULT_WINDOW, RESULT_BANNER, o.handover ? &wizard_place : nullptr);
     if (!result_window) return;
     create_list_box(LOG_LIST, 0, 140, 310, 240);
     create_button(OPEN_FOLDER_BUTTON, 96, 382, 100, 25, T(OPEN_FOLDER));
@@ -37,10 +40,17 @@ void open_result_window() {
 // directory, runs it there until it ends, and deletes the copy.  The log is
 // drawn first: while the program runs the window only repaints what the
 // system asks for, and the lines added since the last repaint, their
-// drawing held, would stay blank until it ends.
+// drawing held, would stay blank until it ends.  A program that could not
+// be copied is not run: what has its name in the install folder is not the
+// author's (a read-only file someone left there); its failure is reported
+// as that of any file, and the file is left alone.
 void run_auxiliary_program(const std::string& name, TextId log_text) {
     std::string copy = setup.install_dir + name;
-    copy_file_without_download_mark(name, copy);
+    if (!copy_file_without_download_mark(name, copy)) {
+        report_copy_failure(name);
+        log_line("   >   " + name + T(LOG_FAILURE_MARK));
+        return;
+    }
     repaint_log(true);
     run_program(copy, "", "", wait_flags());
     log_line(T(log_text));
@@ -50,7 +60,10 @@ void run_auxiliary_program(const std::string& name, TextId log_text) {
 // Steps before the copy.  Returns false when an earlier installation is
 // still there after its uninstaller ran: the installer must end.
 bool prepare_install_directory() {
-    create_directory(setup.install_dir);
+    if (!make_install_folder(setup.install_dir)) {
+        message_box(T(ERROR_TITLE), T(INVALID_INSTALL_FOLDER), 0);
+        return false;
+    }
     log_line(T(LOG_INSTALL_FOLDER));
     log_line(setup.install_dir);
     log_line("");
@@ -79,8 +92,6 @@ bool prepare_install_directory() {
 void copy_and_report() {
     log_line(T(LOG_INSTALLED_FILES));
     repaint_log(true);
-    install_run.total_size = 0;
-    install_run.copy_failed = 0;
     copy_folder("", 0);
     log_line("");
     log_line(T(LOG_DISK_SPACE) + format_size(install_run.total_size, 0, 0, 1));
@@ -186,6 +197,8 @@ bool is_usable_install_directory(const std::string& field) {
     return true;
 }
 
+}  // namespace
+
 // Whether files can be made in the folder: it is there or can be made (one
 // level, as the run makes it), and a file can be created in it.  A standard
 // user is refused the all-users folder under Program Files, as is a drive
@@ -218,14 +231,20 @@ bool folder_takes_files(const std::string& folder) {
 // under the program folder; it is made absolute so that the record, the
 // shortcuts and the update-information file name the folder wherever they
 // are read from.
-}  // namespace
-
-std::string checked_install_directory(const std::string& typed) {
+std::string usable_install_directory(const std::string& typed) {
     std::string field = typed;
     if (field.empty() || !is_usable_install_directory(field)) return "";
     if (!is_absolute_path(field) && !full_path(field).empty()) field = full_path(field);
-    std::string install_dir = with_backslash(field);
-    return folder_takes_files(install_dir) ? install_dir : "";
+    return with_backslash(field);
+}
+
+bool folder_usable_here(const std::string& install_dir) {
+    return folder_takes_files(install_dir) && judge_install_folder_rights(install_dir);
+}
+
+std::string checked_install_directory(const std::string& typed) {
+    std::string install_dir = usable_install_directory(typed);
+    return !install_dir.empty() && folder_usable_here(install_dir) ? install_dir : "";
 }
 
 // Completes the installed template: the language placeholder (the first two
@@ -252,14 +271,25 @@ bool write_uninstall_record() {
     return written;
 }
 
-// The wizard's "Installer": the folder refused leaves the wizard as it was.
+// The wizard's "Installer": the folder refused, or the elevation declined,
+// leaves the wizard as it was.
 void run_installation() {
-    std::string install_dir = checked_install_directory(get_text(DIRECTORY_FIELD));
-    if (install_dir.empty() || !kind_of_use_allowed(setup.install_mode)) {
+    std::string install_dir = usable_install_directory(get_text(DIRECTORY_FIELD));
+    bool refused = install_dir.empty() || setup_run.unusable_name || !kind_of_use_allowed(setup.install_mode);
+    InstallChoices choices{install_dir, get_state(DESKTOP_BOX) == 1, get_state(RUN_AFTER_BOX) == 1};
+    if (!refused && needs_elevation(install_dir)) {
+        HWND wizard = GetAncestor(gadget_handle(INSTALL_BUTTON), GA_ROOT);
+        int code = EXIT_FAILED;
+        if (!hand_over_to_elevated_run(choices, wizard, &code)) return;
+        close_window(WIZARD_WINDOW);
+        setup_run.exit_code = code;
+        setup.quit_requested = 1;
+        return;
+    }
+    if (refused || !folder_usable_here(install_dir)) {
         message_box(T(ERROR_TITLE), T(INVALID_INSTALL_FOLDER), 0);
         return;
     }
-    InstallChoices choices{install_dir, get_state(DESKTOP_BOX) == 1, get_state(RUN_AFTER_BOX) == 1};
     close_window(WIZARD_WINDOW);
     setup_run.exit_code = carry_out_installation(choices);
 }
@@ -267,6 +297,10 @@ void run_installation() {
 int carry_out_installation(const InstallChoices& choices) {
     log_run_choices(choices);
     setup.install_dir = choices.install_dir;
+    // Counted from here: an install-time program that could not be copied
+    // fails the installation as a file of the copy does.
+    install_run.total_size = 0;
+    install_run.copy_failed = 0;
     open_result_window();
     // The earlier installation could not be removed: the installer ends the
     // way its normal end does, nothing further changed.

@@ -5,6 +5,7 @@
 #include "runtime/run_log.h"
 #include "runtime/runtime.h"
 #include "runtime/switches.h"
+#include "shell/shell.h"
 
 extern const unsigned char banner_jpeg[];
 extern const size_t banner_jpeg_size;
@@ -76,10 +77,13 @@ int run_with_wizard() {
     // A wizard run goes on as it always has when another run is in progress.
     mark_kit_run();
     // The splash program shows the author's logo for at least 4 seconds;
-    // without it the installer goes on at once.
-    run_program("Tarvo.exe", "4", "", RUN_WAIT);
+    // without it the installer goes on at once.  It is the one beside Setup
+    // or none: by its bare name the shell would look along the user's PATH.
+    std::string splash = current_folder() + "Tarvo.exe";
+    if (file_size(splash) >= 0) run_program(splash, "4", "", RUN_WAIT);
     read_settings();
     if (!open_setup_log()) return refuse_command_line(log_not_written_text(setup_run.options.log_file));
+    check_setting_names();
     choose_language(setup_run.options.language);
     read_custom_text();
     wizard = build_wizard_window();
@@ -96,7 +100,7 @@ int run_with_wizard() {
 }
 
 // A run the command line makes without the wizard: a refusal, the list of
-// switches, or a silent installation.  The settings are read first: /LOG
+// switches, a silent installation, or one a wizard handed over.  The settings are read first: /LOG
 // alone names its file after the program.
 int run_without_wizard() {
     const SetupOptions& o = setup_run.options;
@@ -107,9 +111,11 @@ int run_without_wizard() {
         message_box(HELP_TITLE, setup_help_text(), MB_ICONINFORMATION);
         return EXIT_DONE;
     }
+    check_setting_names();
     // A silent run never waits for another: the deployment tool that
-    // started it retries later.
-    if (!mark_kit_run()) {
+    // started it retries later.  A handed-over run is the wizard's own,
+    // which holds the mark.
+    if (!mark_kit_run() && !o.handover) {
         run_log("Another run of the kit's installer or uninstaller is in progress: nothing was done.");
         return EXIT_ANOTHER_RUN;
     }
@@ -126,5 +132,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const SetupOptions& o = setup_run.options = parse_setup_options(command_line_parameters(GetCommandLineA()));
     // Asked for, the list of switches shows even in a silent run.
     set_silent_run(is_silent(o) && !o.help);
-    end_setup(o.understood && !o.help && !is_silent(o) ? run_with_wizard() : run_without_wizard());
+    bool wizard = o.understood && !o.help && !is_silent(o) && !o.handover;
+    end_setup(wizard ? run_with_wizard() : run_without_wizard());
 }

@@ -36,7 +36,8 @@ bool open_setup_log() {
     const SetupOptions& o = setup_run.options;
     if (!o.log) return true;
     std::string path = o.log_file.empty() ? temporary_log_path("Setup " + setup.program_name) : o.log_file;
-    if (!open_run_log(path)) return false;
+    // A handed-over run adds its lines to those of the wizard that handed over.
+    if (!open_run_log(path, o.handover)) return false;
     SYSTEMTIME now;
     GetLocalTime(&now);
     char stamp[32];

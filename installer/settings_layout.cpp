@@ -1,6 +1,7 @@
 #include "installer/settings_layout.h"
 
 #include "installer/setup.h"
+#include "runtime/path_text.h"
 #include "runtime/settings.h"
 
 SetupState setup;
@@ -55,4 +56,36 @@ void read_custom_text_fields() {
         setup.custom_text += read_setting_text(std::string(KEY_TEXT_LINE) + n, "");
         setup.custom_text += '\n';
     }
+}
+
+namespace {
+
+struct NameRule {
+    const char* key;
+    std::string SetupState::*field;
+    bool (*usable)(const std::string& name);
+};
+
+bool usable_shortcut(const std::string& name) { return is_valid_file_name(name + ".lnk"); }
+bool usable_file_name(const std::string& name) { return is_valid_file_name(name); }
+bool usable_relative_path(const std::string& name) { return is_relative_file_path(name); }
+
+const NameRule NAME_RULES[] = {
+    {KEY_SHORTCUT1_NAME, &SetupState::shortcut1_name, usable_shortcut},
+    {KEY_SHORTCUT2_NAME, &SetupState::shortcut2_name, usable_shortcut},
+    {KEY_INSTALL_PROGRAM, &SetupState::install_program, usable_file_name},
+    {KEY_UPDATE_PROGRAM, &SetupState::update_program, usable_file_name},
+    {KEY_RUN_AFTER, &SetupState::run_after_program, usable_relative_path},
+};
+
+}  // namespace
+
+bool drop_unusable_names(SetupState& state, std::vector<std::string>* left_out) {
+    for (const NameRule& rule : NAME_RULES) {
+        std::string& name = state.*rule.field;
+        if (name.empty() || rule.usable(name)) continue;
+        left_out->push_back(std::string("Left out: \"") + rule.key + "=" + name + "\" names no file of its folder");
+        name.clear();
+    }
+    return state.program_name.empty() || is_valid_file_name(state.program_name);
 }

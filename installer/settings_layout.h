@@ -3,6 +3,11 @@
 // lookups, no system calls.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "installer/setup.h"
+
 // Group names begin with a blank: the header lines read "[ Informations sur
 // le logiciel]" and so on, "intallation" spelled as the kit has always read it.
 inline constexpr char GROUP_INFORMATION[] = " Informations sur le logiciel";
@@ -50,3 +55,14 @@ extern const int SETTINGS_KEY_COUNT;
 // A missing group leaves its fields at their defaults.
 void read_settings_fields();
 void read_custom_text_fields();
+
+// The names of setup.ini that become paths, checked by the rules the
+// author's checker applies: a shortcut name must be a file name, the
+// install-time and update programs file names of the distribution folder,
+// the program run after installation a path below the install folder (no
+// "..", drive, ":" stream, device name or character a file name cannot
+// hold).  One that is not is emptied: that shortcut is not made, that
+// program not run; *left_out gets a line for each.  False when the
+// program's name ("Nom") is given but cannot be a folder name: it names the
+// install and Start-menu folders, and nothing may be installed.
+bool drop_unusable_names(SetupState& state, std::vector<std::string>* left_out);

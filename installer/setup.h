@@ -142,8 +142,17 @@ enum ResultGadget : int {
     FINISH_BUTTON = 16,
 };
 
+// What an elevated run does to the rights of the install folder before it
+// writes into it (folder_protection.cpp).
+enum FolderRightsStep : int {
+    FOLDER_RIGHTS_KEPT,           // as they are (or inherited from Program Files)
+    FOLDER_RIGHTS_NEW_PROTECTED,  // made with the protected list
+    FOLDER_RIGHTS_TAKEN_OVER,     // given the protected list first
+};
+
 // The state of one installation run, shared by the run and the folder copy.
 struct InstallRun {
+    int folder_rights = FOLDER_RIGHTS_KEPT;
     int64_t total_size = 0;  // bytes of every installed file, failed copies included
     int copy_failed = 0;     // 1 once a file could not be copied
     std::string start_menu_dir;
@@ -158,6 +167,7 @@ extern InstallRun install_run;
 struct SetupRun {
     SetupOptions options;
     int exit_code = EXIT_DONE;
+    bool unusable_name = false;  // "Nom" cannot be a folder name: nothing may be installed
 };
 
 extern SetupRun setup_run;
@@ -178,6 +188,9 @@ constexpr int BANNER_IMAGE = 1;
 // setup_settings.cpp
 void read_settings();
 void read_custom_text();
+// Leaves out the names of setup.ini that cannot be the paths they become,
+// each noted in the log; notes an unusable program name in setup_run.
+void check_setting_names();
 
 // catalogue.cpp, language.cpp
 void load_catalogue(const std::string& language);
@@ -218,11 +231,29 @@ int carry_out_installation(const InstallChoices& choices);
 // The install directory for a folder chosen: absolute, ending with "\";
 // "" when the run must not use it (empty, shared, unusable).
 std::string checked_install_directory(const std::string& folder);
+// The same before the question of rights: "" when it is never usable.
+std::string usable_install_directory(const std::string& folder);
+// Whether this process may install into it: files can be made in it, and
+// an elevated process finds it safe (folder_protection.cpp).
+bool folder_usable_here(const std::string& install_dir);
+// Whether files can be made in the folder (made for the test when missing).
+bool folder_takes_files(const std::string& folder);
 bool write_uninstall_record();  // false when the record could not be completed
 
 // apps_registry.cpp: the entry in Windows' list of installed programs
 void register_apps_entry();
 void unregister_apps_entry();  // the program's entry, when it names this installation's folder
+
+// folder_protection.cpp: the install folder of an elevated run
+// False when an elevated run must not write into the folder; notes what it
+// does to its rights first in install_run.folder_rights.
+bool judge_install_folder_rights(const std::string& folder);
+// Makes the folder (one level) or takes it over as judged; false when it
+// could not be made safe.
+bool make_install_folder(const std::string& folder);
+
+// elevation.cpp: the installation handed to an elevated Setup
+bool needs_elevation(const std::string& install_dir);
 
 // run_report.cpp: the run's log, and its end
 // Ends Setup at once with `code`, noted in the log.
@@ -239,6 +270,9 @@ int run_unattended();
 
 // folder_copy.cpp
 void copy_folder(const std::string& relative_path, int listing_slot);
+// The message of a file that could not be copied (its bare name); the
+// installation counts as failed.
+void report_copy_failure(const std::string& name);
 void record_uninstall_entry(const std::string& line);
 
 // result_log.cpp: the log list of the result window

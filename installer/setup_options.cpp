@@ -63,6 +63,31 @@ bool log(SetupOptions& o, const std::string& value) {
 
 bool help(SetupOptions& o, const std::string&) { return (o.help = true), true; }
 
+// A whole number, sign allowed (a screen left of the main one).
+bool read_number(const std::string& text, int* value) {
+    size_t i = text.size() > 1 && text[0] == '-' ? 1 : 0;
+    if (i == text.size() || text.size() > 7) return false;
+    int v = 0;
+    for (size_t k = i; k < text.size(); ++k) {
+        if (text[k] < '0' || text[k] > '9') return false;
+        v = v * 10 + (text[k] - '0');
+    }
+    *value = i ? -v : v;
+    return true;
+}
+
+bool handover(SetupOptions& o, const std::string& value) {
+    size_t comma = value.find(',');
+    o.handover = true;
+    return comma != std::string::npos && read_number(value.substr(0, comma), &o.handover_x) &&
+           read_number(value.substr(comma + 1), &o.handover_y);
+}
+
+bool package(SetupOptions& o, const std::string& value) {
+    o.package = value;
+    return is_absolute_path(value);
+}
+
 // Deployment tools pass these to every installer; the kit never asks in a
 // silent run, never restarts Windows and has no cancel to take away.
 bool accepted(SetupOptions&, const std::string&) { return true; }
@@ -84,6 +109,8 @@ const SetupSwitch SETUP_SWITCHES[] = {
     {"NOCANCEL", NO_VALUE, accepted},
     {"?", NO_VALUE, help},
     {"HELP", NO_VALUE, help},
+    {"HANDOVER", VALUE_REQUIRED, handover},
+    {"PACKAGE", VALUE_REQUIRED, package},
 };
 
 bool apply_switch(SetupOptions& options, const Switch& s) {

@@ -19,6 +19,13 @@ struct SetupOptions {
     bool help = false;           // /? or /HELP
     bool understood = true;      // false when some argument was not understood
     std::string invalid;         // the first such argument, as typed
+    // Given by Setup itself, not by people: the installation a wizard
+    // without an administrator's rights hands to an elevated Setup
+    // (/HANDOVER=x,y, where its wizard stood), and the package a Setup was
+    // unpacked from (/PACKAGE=path, by the self-extracting program).
+    bool handover = false;
+    int handover_x = 0, handover_y = 0;
+    std::string package;
 };
 
 // The options of Setup's parameters (the command line after the program's

@@ -1,6 +1,7 @@
-// An installation without the wizard (/SILENT, /VERYSILENT): what a wizard
-// run proposes, changed as the command line asks and under the wizard's
-// rules, and its messages in the log alone.
+// An installation without the wizard (/SILENT, /VERYSILENT, or handed over
+// by a wizard to an elevated Setup): what a wizard run proposes, changed as
+// the command line asks and under the wizard's rules; a silent run's
+// messages in the log alone.
 #include "installer/setup.h"
 #include "runtime/run_log.h"
 #include "runtime/runtime.h"
@@ -62,7 +63,7 @@ int run_unattended() {
         return EXIT_FAILED;
     }
     std::string folder = unattended_folder(o);
-    std::string install_dir = checked_install_directory(folder);
+    std::string install_dir = setup_run.unusable_name ? "" : checked_install_directory(folder);
     if (install_dir.empty()) {
         run_log("Refused install folder: " + folder);
         message_box(T(ERROR_TITLE), T(INVALID_INSTALL_FOLDER), 0);
@@ -70,7 +71,9 @@ int run_unattended() {
     }
     InstallChoices choices;
     choices.install_dir = install_dir;
-    // No program to run afterwards, no desktop shortcut either, as in the wizard.
-    choices.desktop_shortcuts = !setup.run_after_program.empty() && !o.no_desktop && propose_desktop_shortcuts(previous);
+    // No program to run afterwards, no desktop shortcut either, as in the
+    // wizard; a handed-over run takes the wizard's box as it was.
+    if (o.handover) choices.desktop_shortcuts = !o.no_desktop;
+    else choices.desktop_shortcuts = !setup.run_after_program.empty() && !o.no_desktop && propose_desktop_shortcuts(previous);
     return carry_out_installation(choices);
 }

@@ -32,3 +32,14 @@ bool is_valid_file_name(std::string_view name) {
     return true;
 }
 
+
+bool is_relative_file_path(std::string_view path) {
+    if (path.empty()) return false;
+    for (size_t start = 0;;) {
+        size_t end = path.find('\\', start);
+        if (!is_valid_file_name(path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)))
+            return false;
+        if (end == std::string_view::npos) return true;
+        start = end + 1;
+    }
+}

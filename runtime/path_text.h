@@ -18,3 +18,8 @@ bool is_absolute_path(const std::string& path);
 // (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1 to COM9, LPT1 to LPT9, with any
 // extension).
 bool is_valid_file_name(std::string_view name);
+
+// A path below a folder, as a setting may name a file in it: names each
+// valid (is_valid_file_name, so neither "." nor "..") joined by "\"; no drive,
+// no leading "\", no ":" stream.
+bool is_relative_file_path(std::string_view path);

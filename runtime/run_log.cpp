@@ -11,14 +11,30 @@
 namespace {
 
 HANDLE log_file = INVALID_HANDLE_VALUE;
+std::string log_path;   // the open log's
+std::string suspended;  // the log's path while another process writes into it
 
 }  // namespace
 
-bool open_run_log(const std::string& path) {
+bool open_run_log(const std::string& path, bool append) {
     close_run_log();
-    log_file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    log_file = CreateFileA(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    log_path = path;
     return log_file != INVALID_HANDLE_VALUE;
+}
+
+void suspend_run_log() {
+    if (log_file == INVALID_HANDLE_VALUE) return;
+    suspended = log_path;
+    close_run_log();
+}
+
+std::string run_log_path() { return log_file == INVALID_HANDLE_VALUE ? "" : log_path; }
+
+void resume_run_log() {
+    if (!suspended.empty()) open_run_log(suspended, true);
+    suspended.clear();
 }
 
 void run_log(const std::string& line) {

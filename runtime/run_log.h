@@ -6,8 +6,13 @@
 
 #include <string>
 
-// Creates (or empties) the log file; false when it cannot be made.
-bool open_run_log(const std::string& path);
+// Creates (or empties) the log file, or with `append` adds to what it
+// holds; false when it cannot be made.
+bool open_run_log(const std::string& path, bool append = false);
+// Lets another process write into the log meanwhile, and takes it back.
+void suspend_run_log();
+void resume_run_log();
+std::string run_log_path();  // the open log's file, "" when none
 // Appends one line of Windows-1252 text; nothing when no log is open.
 void run_log(const std::string& line);
 // Appends a message box's title and text, as a wizard run shows it.

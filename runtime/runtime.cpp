@@ -1,6 +1,7 @@
 #include "runtime/runtime.h"
 
 #include "runtime/loaded_library.h"
+#include "runtime/safe_delete.h"
 
 void init_runtime() {
     search_system_folder_only();
@@ -12,5 +13,6 @@ void release_runtime() {
     release_programs();
     close_settings();
     release_files();
+    release_held_folders();
     release_images();
 }

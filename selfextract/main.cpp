@@ -5,17 +5,26 @@
 // Setup's exit code.  Setup's silent switches quiet it too: /VERYSILENT
 // shows nothing, /SILENT only the unpacking's progress.
 //
+// Setup learns the package's path (/PACKAGE=), so that a wizard without an
+// administrator's rights hands an installation that needs them to the
+// package, started elevated, rather than to the copy in the user's own
+// temporary folder, which any program of the user could have changed since
+// it was checked.  Started so (/HANDOVER=), the package unpacks itself again,
+// checked, into a new folder only administrators can change.
+//
 // Nothing is written before the whole package has been read and checked:
 // a damaged, truncated or hostile download is refused with a message.  A
 // cancel, a failure to write (a full disk) or the end of Setup leaves no
 // folder behind.
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <string>
 
 #include "installer/setup_options.h"
 #include "packer/package_reader.h"
+#include "runtime/folder_rights.h"
 #include "runtime/loaded_library.h"
 #include "runtime/switches.h"
 #include "selfextract/unpack_window.h"
@@ -39,8 +48,10 @@ const wchar_t NO_FOLDER_TEXT[] =
     L"Aucun dossier temporaire n'a pu \u00eatre cr\u00e9\u00e9.\n\nNo temporary folder could be made.";
 const wchar_t NO_SETUP_TEXT[] = L"Setup.exe n'a pas pu \u00eatre lanc\u00e9.\n\nSetup.exe could not be started.";
 
-// What the command line asks to be shown.
+// What the command line asks to be shown, and whether the package unpacks
+// for an installation a wizard handed over to it, elevated.
 RunDisplay display = DISPLAY_WIZARD;
+bool handed_over = false;
 
 // A silent run says nothing: its exit code tells.
 void say(const wchar_t* text) {
@@ -83,6 +94,20 @@ void unmap_own_file(OwnFile& own) {
     if (own.file != INVALID_HANDLE_VALUE) CloseHandle(own.file);
 }
 
+// For a handed-over installation the folder gets the rights list only
+// administrators can change from the start, and what is unpacked into it
+// inherits them.
+bool make_folder(const std::wstring& folder) {
+    if (!handed_over) return CreateDirectoryW(folder.c_str(), nullptr);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(PROTECTED_FOLDER_SDDL, SDDL_REVISION_1,
+                                                              &attributes.lpSecurityDescriptor, nullptr))
+        return false;
+    bool made = CreateDirectoryW(folder.c_str(), &attributes);
+    LocalFree(attributes.lpSecurityDescriptor);
+    return made;
+}
+
 // A new folder under the user's temporary folder, never one that exists:
 // CreateDirectory refuses a name already taken, and another is tried.  The
 // "\\?\" form keeps deep packages within reach.
@@ -97,7 +122,7 @@ std::wstring make_unpack_folder() {
         wsprintfW(name, L"Tarvo-%08lX%04X", static_cast<unsigned long>(counter.LowPart ^ GetTickCount()),
                   static_cast<unsigned>((GetCurrentProcessId() + attempt) & 0xFFFF));
         std::wstring folder = std::wstring(L"\\\\?\\") + temp + name;
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (make_folder(folder)) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
     }
     return L"";
@@ -219,6 +244,9 @@ int run_setup(const std::wstring& folder) {
     info.lpVerb = L"open";
     std::wstring file = current + L"\\Setup.exe";
     std::wstring parameters(command_line_parameters(std::wstring_view(GetCommandLineW())));
+    wchar_t own[32768];
+    DWORD length = GetModuleFileNameW(nullptr, own, 32768);
+    if (length > 0 && length < 32768) parameters += (parameters.empty() ? L"" : L" ") + std::wstring(L"\"/PACKAGE=") + own + L"\"";
     info.lpFile = file.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = current.c_str();
@@ -262,6 +290,8 @@ int run() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     search_system_folder_only();
-    display = parse_setup_options(command_line_parameters(GetCommandLineA())).display;
+    SetupOptions options = parse_setup_options(command_line_parameters(GetCommandLineA()));
+    display = options.display;
+    handed_over = options.handover;
     return run();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/path_text.h"
+#include "runtime/security.h"
 #include "runtime/system.h"
 
 std::string special_folder(int identifier) {
@@ -125,17 +126,6 @@ public:
     VARIANT value;
 };
 
-bool process_is_elevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                    elevation.TokenIsElevated;
-    CloseHandle(token);
-    return elevated;
-}
-
 // Asks the desktop's Explorer, which runs with the signed-in user's own
 // rights, to open the file; false when some step of the way is missing (no
 // Explorer desktop, another shell, a refused call).
@@ -194,7 +184,7 @@ bool is_local_system() {
 // folder as run_program starts it.  Where that cannot be done, or when the
 // installer is not elevated, run_program starts it.
 void start_with_user_rights(const std::string& file) {
-    if (process_is_elevated()) {
+    if (process_elevated()) {
         HRESULT com = CoInitialize(nullptr);
         size_t slash = file.rfind('\\');
         bool started = open_through_desktop(file, slash == std::string::npos ? "" : file.substr(0, slash + 1));

@@ -164,6 +164,7 @@ int run_uninstaller() {
         run_log("No Uninstall.dat: nothing to uninstall.");
         return EXIT_NOT_INSTALLED;
     }
+    if (uninstall_needs_elevation()) return run_elevated_uninstaller();
     load_uninstall_text(record_is_french());
     if (o.update_mode) return run_update();
     if (is_silent(o)) return run_unattended_uninstall();

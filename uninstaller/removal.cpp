@@ -5,7 +5,10 @@
 
 #include <vector>
 
+#include "runtime/folder_rights.h"
 #include "runtime/runtime.h"
+#include "runtime/safe_delete.h"
+#include "runtime/security.h"
 #include "shell/shell.h"
 #include "uninstaller/folder_walk.h"
 #include "uninstaller/uninstall.h"
@@ -26,7 +29,7 @@ const RegistryRoot REGISTRY_ROOTS[] = {
 
 // A junction or symbolic link inside a folder tree may lead to the user's
 // data anywhere on the disk: the walks never enter one.
-bool is_link() { return directory_entry_attributes() & FILE_ATTRIBUTE_REPARSE_POINT; }
+bool entry_is_link() { return directory_entry_attributes() & FILE_ATTRIBUTE_REPARSE_POINT; }
 
 bool is_dot(const std::string& name) { return name == "." || name == ".."; }
 
@@ -48,12 +51,38 @@ bool list_disk_folder(void*, const std::string& folder, int level, std::vector<W
         std::string name = directory_entry_name();
         if (is_dot(name)) continue;
         if (kind == ENTRY_FILE) entries.push_back({name, false, false, measured_size(folder + name)});
-        else entries.push_back({name, true, is_link(), 0});
+        else entries.push_back({name, true, entry_is_link(), 0});
     }
     return true;
 }
 
 void report_unlisted_folder(void*, const std::string&) { message_box(U(FOLDER_ERROR_TITLE), U(FOLDER_NOT_OPENED), 0); }
+
+// The folders whatever the uninstaller deletes belongs to, as deletion bases
+// (runtime/safe_delete.h): its own folder and the user's and every user's
+// Start-menu, desktop and Startup folders.
+// Filled on first use (a function's own static would bring in the C++
+// library's thread-safe initialisation).
+std::vector<std::string> bases;
+
+const std::vector<std::string>& deletion_bases() {
+    if (bases.empty()) {
+        bases.push_back(current_folder());
+        for (int folder : {FOLDER_PROGRAMS, FOLDER_COMMON_PROGRAMS, FOLDER_DESKTOP, FOLDER_COMMON_DESKTOP, FOLDER_STARTUP})
+            bases.push_back(special_folder(folder));
+    }
+    return bases;
+}
+
+// The deepest of those folders that holds `path`; the path's drive root
+// when none does.
+std::string deletion_base(const std::string& path) {
+    std::string base;
+    for (const std::string& folder : deletion_bases())
+        if (!folder.empty() && folder.size() > base.size() && path.size() > folder.size() && path_inside(path, folder))
+            base = folder;
+    return base.empty() ? path_root(path) : base;
+}
 
 void clear_disk_folder(void*, const std::string& folder) { clear_folder(folder); }
 
@@ -61,8 +90,18 @@ const FolderWalkOps DISK_WALK = {list_disk_folder, report_unlisted_folder, clear
 
 }  // namespace
 
+// Elevated, a program given without its folder is the install folder's or
+// none: by its bare name the shell would look along the user's PATH.
 void run_entry_program(const std::string& entry) {
-    run_program(string_field(entry, 1, "&"), string_field(entry, 2, "&"), "", RUN_WAIT | RUN_HIDDEN);
+    std::string program = string_field(entry, 1, "&");
+    if (process_elevated() && !is_absolute_path(program)) {
+        program = current_folder() + program;
+        if (file_size(program) < 0) {
+            run_log("Not run: " + program + " is not in the install folder");
+            return;
+        }
+    }
+    run_program(program, string_field(entry, 2, "&"), "", RUN_WAIT | RUN_HIDDEN);
 }
 
 // Asks the first top-level window of that exact title to close, without
@@ -87,10 +126,30 @@ void delete_registry_key(const std::string& entry) {
     }
 }
 
-// Only a deletion that fails costs a second look: the file may have been
-// gone already, or be the record, still open, which the run deletes last.
+// Deleted without following a link on the way.  Only a deletion that fails
+// costs a second look: the file may have been gone already, or be the
+// record, still open, which the run deletes last.
 void remove_listed_file(const std::string& path) {
-    if (!delete_file(path) && file_size(path) >= 0) uninstall_run.failed_deletions.push_back(path);
+    std::string full = full_path(path);
+    if (full.empty()) return;
+    if (!delete_below(deletion_base(full), full, false) && file_size(full) >= 0)
+        uninstall_run.failed_deletions.push_back(full);
+}
+
+// A listed file whose deletion failed while the record was read is tried
+// again once the record is closed: a virus scanner, or the shell reading a
+// shortcut just made, may have held it a moment.  The uninstaller's own
+// file is left to the end of the run.
+void retry_failed_deletions(const std::string& own_file) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        bool left = false;
+        for (const std::string& path : uninstall_run.failed_deletions)
+            if (comparable_path(path) != own_file && file_size(path) >= 0 &&
+                !delete_below(deletion_base(path), path, false))
+                left = true;
+        if (!left) return;
+        pause_servicing_messages(100);
+    }
 }
 
 // Without a Startup folder there is nothing to delete: the bare name would
@@ -115,10 +174,18 @@ void remove_empty_folders(const std::string& folder, int level) {
 }
 
 // Deletes the files directly in folder, read-only ones too, then the folder
-// itself when nothing else is left in it.
+// itself when nothing else is left in it; neither follows a link.
 void clear_folder(const std::string& folder) {
-    if (folder.empty()) return;
-    delete_directory(folder, "*.*", DELETE_FORCE);
+    constexpr int LISTING = 101;
+    std::string full = full_path(with_backslash(folder));
+    if (folder.empty() || full.empty()) return;
+    std::string base = deletion_base(full);
+    if (examine_directory(LISTING, full, "*.*")) {
+        int kind;
+        while ((kind = next_directory_entry()) != ENTRY_NONE)
+            if (kind == ENTRY_FILE) delete_below(base, full + directory_entry_name(), true);
+    }
+    remove_folder_below(base, full);
 }
 
 // The installer records its Start-menu folder as Programs\Tarvo\name\.  A

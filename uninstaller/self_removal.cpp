@@ -16,6 +16,7 @@
 #include <string>
 
 #include "runtime/runtime.h"
+#include "runtime/safe_delete.h"
 #include "uninstaller/uninstall.h"
 
 namespace {
@@ -71,8 +72,10 @@ void remove_own_installation(const std::string& folder) {
     char own[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
     if (temp.empty() || length == 0 || length >= MAX_PATH) return;
-    // A folder that is a process's current folder cannot be removed.
+    // A folder that is a process's current folder, or that the process holds
+    // open, cannot be removed.
     SetCurrentDirectoryA(temp.c_str());
+    release_held_folders();
     std::string file(own, length);
     std::string moved = unused_temporary_name(temp, ".tmp");
     if (!moved.empty() && MoveFileExA(file.c_str(), moved.c_str(), 0)) {

@@ -66,6 +66,9 @@ void remove_author_folder(const std::string& menu_folder);
 
 // Deletes a file the record lists, and notes it when it stays.
 void remove_listed_file(const std::string& path);
+// Tries those that stayed again (a few times, a moment apart), but
+// `own_file` (comparable_path form), the running uninstaller's.
+void retry_failed_deletions(const std::string& own_file);
 
 // uninstall_run.cpp: false when the record could not be opened (nothing removed)
 bool run_uninstall(bool update_mode);
@@ -73,6 +76,11 @@ bool run_uninstall(bool update_mode);
 // apps_entries.cpp: takes the installation in `folder` out of Windows' list
 // of installed programs.
 void remove_apps_entries(const std::string& folder);
+
+// elevation.cpp: whether the uninstallation needs an administrator's rights
+// it can ask for, and the uninstaller started elevated for it (its exit code)
+bool uninstall_needs_elevation();
+int run_elevated_uninstaller();
 
 // self_removal.cpp: after an unattended full uninstallation, the
 // uninstaller's own file and the install folder when it is empty.

@@ -36,6 +36,7 @@ bool apply_switch(UninstallOptions& o, const Switch& s) {
     }
     if (n == "?" || n == "HELP") return !s.has_value && (o.help = true, true);
     if (n == "SUPPRESSMSGBOXES" || n == "NORESTART" || n == "SP-" || n == "NOCANCEL") return !s.has_value;
+    if (n == "ELEVATED") return !s.has_value && (o.elevated = true, true);
     if (n == "REMOVEAFTER") return read_handle(s.value, &o.remove_after);
     if (n == "REMOVE") return !s.value.empty() && (o.remove_file = s.value, true);
     if (n == "FOLDER") return !s.value.empty() && (o.remove_folder = s.value, true);

@@ -24,6 +24,9 @@ struct UninstallOptions {
     uint64_t remove_after = 0;
     std::string remove_file;
     std::string remove_folder;
+    // An uninstaller started elevated by the uninstaller itself (/ELEVATED):
+    // it asks for nothing more.
+    bool elevated = false;
 };
 
 // The options of Uninstall's parameters.  Arguments that are not switches

@@ -52,13 +52,18 @@ void act_on_entry(RecordSection section, const std::string& entry, std::string& 
     }
 }
 
+// The uninstaller's own file, in comparable_path form.
+std::string own_file() {
+    char own[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? comparable_path(std::string(own, length)) : "";
+}
+
 // The files whose deletion failed and that are still there now that the
 // record is closed and deleted; the uninstaller's own file, which cannot go
 // while it runs, is not counted.
 void note_files_not_removed() {
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    std::string self = length > 0 && length < MAX_PATH ? comparable_path(std::string(own, length)) : "";
+    std::string self = own_file();
     for (const std::string& path : uninstall_run.failed_deletions) {
         if (file_size(path) < 0 || comparable_path(path) == self) continue;
         uninstall_run.not_removed.push_back(path);
@@ -83,6 +88,7 @@ bool run_uninstall(bool update_mode) {
     } while (!end_of_file(RECORD_FILE));
     close_file(RECORD_FILE);
     delete_file("Uninstall.dat");
+    retry_failed_deletions(own_file());
     remove_empty_folders(current_folder(), 0);
     clear_menu_folder(menu_folder);
     remove_author_folder(menu_folder);

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "driver/sample.h"
 
 namespace {
@@ -99,6 +101,39 @@ TEST_F(Package, InstallsAndUninstallsSilentlyThroughItsCommandLine) {
     EXPECT_EQ(wait_program_end(uninstaller, LIMIT), EXIT_DONE);
     EXPECT_FALSE(exists(dir));
     EXPECT_FALSE(apps_entry_exists(HKEY_LOCAL_MACHINE, SAMPLE_NAME));
+}
+
+// Elevated, the installation is made from the package unpacked again into
+// a folder only administrators can change: the user's own copy, changed
+// after the package checked it, is not what is installed.  (Wine does not
+// elevate: a package started with the limited token shows the hand-over.)
+TEST_F(Package, AnElevatedRunInstallsThePackagesBytesNotTheUsersCopy) {
+    std::string dir = scratch / "Carnet \xE9lev\xE9\\";
+    Program package = start_program_limited(downloaded(built("Carnet-1.0.exe")), downloads, "");
+    Program setup = attach_program("Setup.exe", LIMIT);
+    ASSERT_TRUE(setup.started());
+    ASSERT_TRUE(choose_language(setup, false));
+    HWND wizard = wait_wizard(setup, sample_ini());
+    ASSERT_NE(wizard, nullptr);
+    std::vector<std::string> made = unpack_folders();
+    ASSERT_EQ(made.size(), before.size() + 1);
+    std::string mine;
+    for (const std::string& folder : made)
+        if (std::find(before.begin(), before.end(), folder) == before.end()) mine = folder;
+    char temp[MAX_PATH + 1];
+    GetTempPathA(MAX_PATH + 1, temp);
+    write_bytes(std::string(temp) + mine + "\\Carnet.exe", "changed");
+    click_tab(wizard, PAGES, OPTIONS_PAGE);
+    click_control(wizard, RUN_AFTER_BOX);
+    press_install(wizard, dir);
+    HWND result = wait_handed_over_result(setup, sample_ini(), LIMIT);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(wait_until([&] { return record_complete(dir, SAMPLE_NAME); }, LIMIT));
+    EXPECT_TRUE(click_control(result, FINISH_BUTTON));
+    EXPECT_EQ(wait_program_end(setup, LIMIT), EXIT_DONE);
+    EXPECT_EQ(wait_program_end(package, LIMIT), EXIT_DONE);
+    EXPECT_EQ(read_bytes(dir + "Carnet.exe"), read_bytes(sample_folder() + "Carnet.exe"));
+    EXPECT_EQ(unpack_folders(), before);
 }
 
 TEST_F(Package, ADamagedDownloadIsRefusedBeforeAnythingIsWritten) {

