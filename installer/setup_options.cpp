@@ -176,10 +176,8 @@ std::string setup_help_text() {
 }
 
 std::string invalid_switch_text(const std::string& typed) {
-    // Option inconnue ou mal écrite : ... Rien n'a été installé.
-    return "Option inconnue ou mal \xE9" "crite : " + typed +
-           "\nRien n'a \xE9t\xE9 install\xE9. Setup.exe /? donne la liste des options.\n\n"
-           "Unknown or malformed switch: " + typed + "\nNothing was installed. Setup.exe /? lists the switches.";
+    // installé
+    return invalid_switch_text(typed, "Setup.exe", "install\xE9", "installed");
 }
 
 std::string log_not_written_text(const std::string& path) {

@@ -36,3 +36,10 @@ std::wstring_view command_line_parameters(std::wstring_view command_line);
 // as its value, blanks included and the trailing ones dropped: the folder
 // given last and unquoted, as other installers take it.
 std::vector<Switch> split_switches(std::string_view parameters);
+
+// The refusal of an argument not understood, named as typed, in French and
+// in English (the language is not chosen yet): `program` names itself in
+// the advice to list its switches, `undone_fr` and `undone_en` say what was
+// not done ("install\xE9" and "installed").
+std::string invalid_switch_text(const std::string& typed, const char* program, const char* undone_fr,
+                                const char* undone_en);

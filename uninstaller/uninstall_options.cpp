@@ -87,8 +87,6 @@ std::string uninstall_help_text() {
 }
 
 std::string uninstall_invalid_switch_text(const std::string& typed) {
-    // Option inconnue ou mal écrite : ... Rien n'a été désinstallé.
-    return "Option inconnue ou mal \xE9" "crite : " + typed +
-           "\nRien n'a \xE9t\xE9 d\xE9sinstall\xE9. Uninstall.exe /? donne la liste des options.\n\n"
-           "Unknown or malformed switch: " + typed + "\nNothing was uninstalled. Uninstall.exe /? lists the switches.";
+    // désinstallé
+    return invalid_switch_text(typed, "Uninstall.exe", "d\xE9sinstall\xE9", "uninstalled");
 }
