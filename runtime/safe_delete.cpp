@@ -38,12 +38,13 @@ DWORD name_count(HANDLE handle) {
     return standard.NumberOfLinks;
 }
 
-// Opens without following a link.  Shared for reading and writing only when
-// held, so that nobody renames or removes a held folder meanwhile.
-HANDLE open_entry(const std::string& path, DWORD access, bool hold) {
+// Opens without following a link (unless `follow`).  Shared for reading and
+// writing only when held, so that nobody renames or removes a held folder
+// meanwhile.
+HANDLE open_entry(const std::string& path, DWORD access, bool hold, bool follow = false) {
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (hold ? 0 : FILE_SHARE_DELETE);
     return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                       FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
 }
 
 bool dispose(HANDLE handle) {
@@ -67,8 +68,11 @@ void release_from(size_t first) {
 }
 
 // Holds every folder from `base` down to `folder` (both with "\").  False
-// when one of them is a link (one below the base is removed as a link) or
-// cannot be held.
+// when one below the base is a link (it is removed as a link) or one cannot
+// be held.  The base is the system's name for one of the program's folders
+// (the install folder, the user's desktop): when that is a link, the user
+// put it there (a desktop kept on another drive, a moved program folder),
+// and it is followed.
 bool hold_down_to(const std::string& base, const std::string& folder) {
     // The files of a folder come one after the other.
     if (!held.empty() && held.front().path == base && held.back().path == folder) return true;
@@ -87,15 +91,15 @@ bool hold_down_to(const std::string& base, const std::string& folder) {
         // leads to.
         std::string path = wanted[i].size() > 3 ? wanted[i].substr(0, wanted[i].size() - 1) : wanted[i];
         bool below_base = i > 0;
-        if (is_reparse(GetFileAttributesA(path.c_str()))) {
-            if (below_base) remove_link(path);
+        if (below_base && is_reparse(GetFileAttributesA(path.c_str()))) {
+            remove_link(path);
             return false;
         }
-        HANDLE handle = open_entry(path, FILE_READ_ATTRIBUTES, true);
+        HANDLE handle = open_entry(path, FILE_READ_ATTRIBUTES, true, !below_base);
         if (handle == INVALID_HANDLE_VALUE) return false;
-        if (is_reparse(handle_attributes(handle))) {
+        if (below_base && is_reparse(handle_attributes(handle))) {
             CloseHandle(handle);
-            if (below_base) remove_link(path);
+            remove_link(path);
             return false;
         }
         held.push_back({wanted[i], handle});

@@ -162,6 +162,23 @@ TEST_F(Rights, TheUninstallerTakesItsOwnRecordAndDeletesThroughNoLink) {
     EXPECT_TRUE(exists(decoy + "Uninstall.dat"));
 }
 
+// An install folder reached through a link (the program folder moved, and
+// a link left in its place; a desktop kept on another drive) is the
+// uninstaller's own folder all the same: what its record lists there goes.
+TEST_F(Rights, AnInstallFolderReachedThroughALinkIsStillCleaned) {
+    std::string moved = scratch / "Ailleurs\\";
+    make_folder(moved);
+    std::string link = scratch / "Installe";
+    links.push_back(link);
+    ASSERT_TRUE(make_folder_link(link, moved));
+    CopyFileA((program_folder() + "Uninstall.exe").c_str(), (moved + "Uninstall.exe").c_str(), FALSE);
+    write_bytes(moved + "a.txt", "x");
+    write_bytes(moved + "Uninstall.dat", "[Langue]\r\nFR\r\n[Fichiers]\r\n" + dir + "a.txt");
+    Program uninstaller = start_program(dir + "Uninstall.exe", dir, "/VERYSILENT");
+    EXPECT_EQ(wait_program_end(uninstaller, LIMIT), EXIT_DONE);
+    EXPECT_FALSE(exists(moved + "a.txt"));
+}
+
 // Names that cannot be the paths they become: the program's name refuses
 // the installation before anything changes; a shortcut's is left out.
 TEST_F(Rights, NamesThatLeaveTheirFoldersAreRefusedOrLeftOut) {
