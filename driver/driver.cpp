@@ -758,6 +758,46 @@ MessageBoxSeen answer_message_box(const Program& program, DWORD limit_ms, Where 
     return seen;
 }
 
+HWND focused_control(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool press_key(HWND window, UINT key, Where where) {
+    HWND target = focused_control(window);
+    if (!target) target = window;
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+    if (PostMessageA(target, WM_KEYDOWN, key, scan | 1) &&
+        PostMessageA(target, WM_KEYUP, key, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
+        return true;
+    report_failure(where, "the key could not be posted to " + window_class(target));
+    return false;
+}
+
+// The rectangle goes at one address in the program's memory and, where it
+// can, at the same address in this one: a system that copies the message's
+// rectangle from the sender finds it there as well.
+bool send_scale_change(HWND window, int dpi, const RECT& suggested, Where where) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process_id);
+    void* there = process ? VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                          : nullptr;
+    bool written = there && WriteProcessMemory(process, there, &suggested, sizeof suggested, nullptr);
+    void* here = written ? VirtualAlloc(there, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE) : nullptr;
+    if (here == there) memcpy(here, &suggested, sizeof suggested);
+    DWORD_PTR answer = 0;
+    bool sent = written && SendMessageTimeoutA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(there),
+                                               SMTO_ABORTIFHUNG, SEND_LIMIT_MS, &answer);
+    if (here) VirtualFree(here, 0, MEM_RELEASE);
+    if (there) VirtualFreeEx(process, there, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
+    if (!sent) report_failure(where, "WM_DPICHANGED could not be sent to " + window_title(window));
+    return sent;
+}
+
 bool request_close(HWND window, Where where) {
     if (!window || !IsWindow(window)) {
         report_failure(where, "no window to close");
@@ -856,3 +896,91 @@ DWORD window_ex_style(HWND window) {
 }
 
 bool is_topmost(HWND window) { return (window_ex_style(window) & WS_EX_TOPMOST) != 0; }
+
+RECT place_in_parent(HWND control) {
+    RECT rect = outer_rect(control);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+namespace {
+
+constexpr char DESKTOP_KEY[] = "Control Panel\\Desktop";
+constexpr char LOG_PIXELS[] = "LogPixels";
+
+void write_log_pixels(const DWORD* dpi) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    if (dpi) {
+        RegSetValueExA(key, LOG_PIXELS, 0, REG_DWORD, reinterpret_cast<const BYTE*>(dpi), sizeof *dpi);
+    } else {
+        RegDeleteValueA(key, LOG_PIXELS);
+    }
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+DisplayScale::DisplayScale(int dpi) {
+    DWORD size = sizeof before_;
+    had_value_ = RegGetValueA(HKEY_CURRENT_USER, DESKTOP_KEY, LOG_PIXELS, RRF_RT_REG_DWORD, nullptr, &before_, &size) ==
+                 ERROR_SUCCESS;
+    DWORD value = static_cast<DWORD>(dpi);
+    write_log_pixels(&value);
+}
+
+DisplayScale::~DisplayScale() { write_log_pixels(had_value_ ? &before_ : nullptr); }
+
+COLORREF ScreenPixels::at(int x, int y) const {
+    size_t i = (static_cast<size_t>(y) * width + x) * 3;
+    return RGB(rgb[i], rgb[i + 1], rgb[i + 2]);
+}
+
+// The bitmap is 24-bit B, G, R, rows padded to four bytes.
+ScreenPixels read_screen(const RECT& area) {
+    RECT screen_rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, rect{};
+    ScreenPixels result;
+    if (!IntersectRect(&rect, &area, &screen_rect)) return result;
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool read = false;
+    if (memory && bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        read = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
+        GdiFlush();
+        SelectObject(memory, old);
+    }
+    if (read) {
+        size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+        const auto* from = static_cast<const unsigned char*>(bits);
+        result.width = width;
+        result.height = height;
+        result.rgb.resize(static_cast<size_t>(width) * height * 3);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                    result.rgb[(static_cast<size_t>(y) * width + x) * 3 + c] = from[y * stride + x * 3 + 2 - c];
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return result;
+}
+
+ScreenPixels client_pixels(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return read_screen(client);
+}

@@ -142,6 +142,17 @@ MessageBoxSeen answer_message_box(const Program& program, DWORD limit_ms,
 
 bool request_close(HWND window, Where where = Where::current());
 
+// The keyboard, as the program receives it: the control of the window's
+// program that has the focus (null for none), and a key pressed and let go
+// there (posted to the focused control, else to the window).
+HWND focused_control(HWND window);
+bool press_key(HWND window, UINT key, Where where = Where::current());
+
+// WM_DPICHANGED as Windows sends it when a window moves to a screen of
+// another scale: the new scale and the suggested rectangle, which is
+// written into the program's memory for it to read.
+bool send_scale_change(HWND window, int dpi, const RECT& suggested, Where where = Where::current());
+
 // A shortcut file as the shell reads it back.
 struct ShortcutValues {
     bool read = false;
@@ -162,3 +173,30 @@ RECT outer_rect(HWND window);
 DWORD window_style(HWND window);
 DWORD window_ex_style(HWND window);
 bool is_topmost(HWND window);
+// A control's rectangle in its parent's client area.
+RECT place_in_parent(HWND control);
+
+// The display scale of the programs started from now on (Wine reads it from
+// LogPixels under HKEY_CURRENT_USER\Control Panel\Desktop when a program
+// starts); the scale before comes back when the object goes.
+class DisplayScale {
+public:
+    explicit DisplayScale(int dpi);
+    ~DisplayScale();
+    DisplayScale(const DisplayScale&) = delete;
+    DisplayScale& operator=(const DisplayScale&) = delete;
+
+private:
+    DWORD before_ = 0;
+    bool had_value_ = false;
+};
+
+// What the screen shows: R, G, B bytes per pixel, rows top first.  Read
+// from the screen, not from the window's program, which may be busy.
+struct ScreenPixels {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // empty when the screen could not be read
+    COLORREF at(int x, int y) const;
+};
+ScreenPixels read_screen(const RECT& area);  // screen coordinates, clipped to the screen
+ScreenPixels client_pixels(HWND window);     // the window's client area

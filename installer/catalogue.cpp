@@ -130,9 +130,18 @@ const char* const ENGLISH_TEXTS[] = {
     /* T47 */ "FIN",
 };
 
+// What a screen reader says for the controls whose text says nothing of
+// what they are; never shown.  French, then English, in SpokenName order.
+const char* const SPOKEN_NAMES[2][2] = {
+    {"Parcourir...", "Journal de l'installation"},
+    {"Browse...", "Installation log"},
+};
+
 }  // namespace
 
 TextCatalogue catalogue;
+
+const char* spoken_name(SpokenName which) { return SPOKEN_NAMES[setup.language == "FR" ? 0 : 1][which]; }
 
 // Fills entries 1 to 47 from the table of the chosen language, up to and
 // including its end mark.

@@ -34,6 +34,8 @@ void open_result_window() {
     create_button(OPEN_FOLDER_BUTTON, 96, 382, 100, 25, T(OPEN_FOLDER));
     create_button(FINISH_BUTTON, 206, 382, 100, 25, T(FINISH));
     disable_gadget(FINISH_BUTTON, 1);
+    set_accessible_name(LOG_LIST, spoken_name(LOG_NAME));
+    set_key_buttons(FINISH_BUTTON, -1);  // only "Terminer" ends the run
 }
 
 // Copies an auxiliary program of the source folder into the install

@@ -23,6 +23,8 @@ void ask_language() {
     add_item(list, -1, "Francais");
     add_item(list, -1, "English");
     set_state(list, 0);
+    set_accessible_name(list, "Langue / Language");
+    set_key_buttons(ok, -1);  // Escape closes the window, as its box does
     int event;
     do {
         event = wait_event();

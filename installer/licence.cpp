@@ -27,7 +27,9 @@ void build_licence_pages(const std::string& folder) {
     set_state(panel, 0);
 }
 
+// The control of the owner that had the focus has it again afterwards.
 void show_licence_pages(HWND owner, const std::string& folder) {
+    HWND focus = GetFocus();
     EnableWindow(owner, FALSE);
     intptr_t window = open_window(-1, 0, 0, 349, 249,
                                   WINDOW_SCREEN_CENTERED | WINDOW_INVISIBLE | WS_CAPTION | WS_SYSMENU,
@@ -45,6 +47,7 @@ void show_licence_pages(HWND owner, const std::string& folder) {
         EnableWindow(owner, TRUE);
     }
     BringWindowToTop(owner);
+    if (focus && IsChild(owner, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus)) SetFocus(focus);
 }
 
 }  // namespace

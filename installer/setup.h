@@ -194,6 +194,10 @@ void check_setting_names();
 
 // catalogue.cpp, language.cpp
 void load_catalogue(const std::string& language);
+// The name a screen reader says for "..." and for the log list, in the
+// run's language.
+enum SpokenName : int { BROWSE_NAME, LOG_NAME };
+const char* spoken_name(SpokenName which);
 void choose_language(const std::string& given = "");  // "FR", "EN" or "" to ask
 
 // proposal.cpp: what the wizard proposes and a silent run takes

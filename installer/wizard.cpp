@@ -19,6 +19,7 @@ void build_presentation_page() {
     create_text(CUSTOM_TEXT, 8, 66, 288, 145, setup.custom_text);
     create_button(QUIT_PAGE_1, 198, 220, 100, 22, T(QUIT));
     create_button(NEXT_PAGE_1, 90, 220, 100, 22, T(NEXT));
+    set_key_buttons(NEXT_PAGE_1, QUIT_PAGE_1);
 }
 
 void build_charter_page() {
@@ -31,6 +32,7 @@ void build_charter_page() {
     create_text(-1, 8, 21, 288, 165, charter);
     create_button(QUIT_PAGE_2, 198, 220, 100, 22, T(QUIT));
     create_button(NEXT_PAGE_2, 90, 220, 100, 22, T(NEXT));
+    set_key_buttons(NEXT_PAGE_2, QUIT_PAGE_2);
 }
 
 void build_use_page() {
@@ -43,6 +45,7 @@ void build_use_page() {
     create_text(CURRENT_USER_TEXT, 2, 123, 300, 80, T(CURRENT_USER_EXPLANATION));
     create_button(QUIT_PAGE_3, 198, 220, 100, 22, T(QUIT));
     create_button(NEXT_PAGE_3, 90, 220, 100, 22, T(NEXT));
+    set_key_buttons(NEXT_PAGE_3, QUIT_PAGE_3);
 }
 
 void lock_directory(bool locked) {
@@ -63,6 +66,8 @@ void build_options_page() {
     create_frame(DIRECTORY_FRAME, 2, 3, 300, 40, T(INSTALL_FOLDER_TITLE));
     create_button(BROWSE_BUTTON, 262, 17, 35, 22, "...");
     create_edit(DIRECTORY_FIELD, 8, 18, 250, 20, "");
+    set_accessible_name(BROWSE_BUTTON, spoken_name(BROWSE_NAME));
+    set_accessible_name(DIRECTORY_FIELD, T(INSTALL_FOLDER_TITLE));
     std::string previous = propose_install_folders();
     show_proposal();
     create_frame(RUN_AFTER_FRAME, 2, 48, 300, 40, T(RUN_AFTER_INSTALLATION));
@@ -72,6 +77,7 @@ void build_options_page() {
     if (propose_desktop_shortcuts(previous)) set_state(DESKTOP_BOX, 1);
     create_button(QUIT_PAGE_4, 198, 220, 100, 22, T(QUIT));
     create_button(INSTALL_BUTTON, 90, 220, 100, 22, T(INSTALL));
+    set_key_buttons(INSTALL_BUTTON, QUIT_PAGE_4);
 }
 
 }  // namespace

@@ -10,6 +10,15 @@
 // because the pump may be blocked in GetMessage at that moment, a private
 // thread message wakes it; the pump never returns that message as an event.
 //
+// The keyboard: Tab and Shift+Tab come through each window's accelerator
+// table.  The pump gives the other keys of a window of controls their usual
+// meaning before the controls see them: Enter and Escape press the buttons
+// that the window or its shown page names for them, the arrow keys move
+// between the options of a group, and the keys that scroll a page scroll
+// the web view shown (its control takes no focus of its own).  The focus
+// goes to the first tab stop when a window has none, and comes back to the
+// control that had it when the window is activated again.
+//
 // During a long run (a copy, a removal, a wait for a started program) the
 // program services its messages without taking events: the system, and
 // other programs that send to its windows, see it answer, while the user
@@ -17,6 +26,8 @@
 // raised while it dispatches; events the program raises itself between two
 // servicings are queued as always.
 #include "runtime/window.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <deque>
@@ -34,6 +45,8 @@ constexpr ULONGLONG SERVICE_INTERVAL_MS = 50;
 // Messages taken in one servicing at most: a window that never validates
 // what it was asked to paint would otherwise get WM_PAINT for ever.
 constexpr int SERVICE_MESSAGE_LIMIT = 1000;
+// Where a window keeps the control that had the focus when it was left.
+constexpr char LAST_FOCUS_PROPERTY[] = "KitLastFocus";
 
 struct Event {
     int code;
@@ -96,6 +109,114 @@ void move_focus(HWND top, bool forward) {
     }
 }
 
+// Where the focus can rest: a control that is shown and enabled, below a
+// window of the program.
+bool can_hold_focus(HWND top, HWND control) {
+    return control && IsChild(top, control) && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
+bool is_class(HWND window, const char* class_name) {
+    char name[32];
+    return window && GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, class_name) == 0;
+}
+
+// The button a key presses in `top`: the one named by the shown page
+// deepest below it, else by the window itself; nullptr for none.
+struct KeyButtonSearch {
+    const char* property;
+    HWND button;
+};
+
+BOOL CALLBACK find_key_button(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<KeyButtonSearch*>(data);
+    if (HANDLE button = GetPropA(child, search->property); button && IsWindowVisible(child))
+        search->button = static_cast<HWND>(button);
+    return TRUE;
+}
+
+HWND key_button(HWND top, const char* property) {
+    KeyButtonSearch search{property, nullptr};
+    EnumChildWindows(top, find_key_button, reinterpret_cast<LPARAM>(&search));
+    return search.button ? search.button : static_cast<HWND>(GetPropA(top, property));
+}
+
+// As the dialogs of the system press their default button: the click's
+// notification, without moving the focus.
+bool press_button(HWND top, HWND button) {
+    if (!can_hold_focus(top, button)) return false;
+    SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+// The next (or previous) option of the group, wrapping around, takes the
+// focus and is ticked, as a click would tick it.
+void move_between_options(HWND top, HWND option, bool forward) {
+    std::vector<HWND> group = option_group(option);
+    int count = static_cast<int>(group.size());
+    int at = static_cast<int>(std::find(group.begin(), group.end(), option) - group.begin());
+    for (int step = 1; step < count; ++step) {
+        HWND next = group[((forward ? at + step : at - step) % count + count) % count];
+        if (!can_hold_focus(top, next)) continue;
+        SetFocus(next);
+        if (SendMessageA(next, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(next, BM_CLICK, 0, 0);
+        return;
+    }
+}
+
+// From the keyboard, the focus is drawn from here on (a window opened with
+// the mouse hides it until then, as the system's dialogs do).
+void show_focus(HWND top) { SendMessageA(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0); }
+
+// True when the key was taken.  Held keys repeat arrows and pages, but
+// press a button only once.
+bool take_key(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    HWND top = GetActiveWindow();
+    if (!top || !window_accelerators(top) || !IsWindowEnabled(top)) return false;
+    HWND focus = GetFocus();
+    bool repeated = (msg.lParam & (1 << 30)) != 0;
+    UINT key = static_cast<UINT>(msg.wParam);
+    switch (key) {
+    case VK_TAB:
+        show_focus(top);
+        return false;  // the accelerators move the focus
+    case VK_RETURN:
+    case VK_ESCAPE: {
+        // An open drop-down list takes these keys itself.
+        if (is_class(focus, "ComboBox") && SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0)) return false;
+        if (repeated) return true;
+        bool enter = key == VK_RETURN;
+        if (HWND button = key_button(top, enter ? ENTER_BUTTON_PROPERTY : ESCAPE_BUTTON_PROPERTY))
+            return press_button(top, button);
+        if (!enter && (GetWindowLongA(top, GWL_STYLE) & WS_SYSMENU)) {
+            SendMessageA(top, WM_CLOSE, 0, 0);
+            return true;
+        }
+        return false;
+    }
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        if (can_hold_focus(top, focus) && is_option(focus)) {
+            show_focus(top);
+            move_between_options(top, focus, key == VK_RIGHT || key == VK_DOWN);
+            return true;
+        }
+        [[fallthrough]];
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+        // Left and right stay with a tab control: they change its page.
+        if (key == VK_LEFT || key == VK_RIGHT) return false;
+        if (focus && focus != top && !is_class(focus, WC_TABCONTROLA)) return false;
+        return scroll_shown_web_view(top, key);
+    }
+    return false;
+}
+
 void translate_command(HWND window, WPARAM wparam, LPARAM lparam) {
     int id = LOWORD(wparam);
     int code = HIWORD(wparam);
@@ -117,11 +238,21 @@ void dispatch(MSG& msg) {
     HWND active = GetActiveWindow();
     HACCEL accelerators = active ? window_accelerators(active) : nullptr;
     ++events.dispatching;
-    if (!accelerators || !TranslateAcceleratorA(active, accelerators, &msg)) {
+    if (!take_key(msg) && (!accelerators || !TranslateAcceleratorA(active, accelerators, &msg))) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     --events.dispatching;
+}
+
+// A window of the program that is active with the focus on nothing, or on
+// itself (it was just opened, or the control that had the focus went),
+// gives it to its first tab stop.
+void settle_focus() {
+    HWND top = GetActiveWindow();
+    if (!top || !window_accelerators(top)) return;
+    HWND focus = GetFocus();
+    if (!focus || focus == top) focus_first_tab_stop(top);
 }
 
 // What the user does with keys, mouse, touch or pen, and the system-menu
@@ -168,6 +299,7 @@ bool service_waiting_messages() {
 // false and nothing is waiting.
 int next_event(bool wait) {
     events.type = -1;
+    settle_focus();
     for (;;) {
         if (!events.queue.empty()) return take_event();
         MSG msg;
@@ -198,8 +330,38 @@ LRESULT CALLBACK program_window_proc(HWND window, UINT message, WPARAM wparam, L
     case WM_CLOSE:  // the program decides whether the window goes
         raise_event(EVENT_CLOSE_WINDOW, 0, -1);
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus)) {
+                SetPropA(window, LAST_FOCUS_PROPERTY, focus);
+            } else {
+                RemovePropA(window, LAST_FOCUS_PROPERTY);
+            }
+        } else if (HWND last = static_cast<HWND>(GetPropA(window, LAST_FOCUS_PROPERTY));
+                   !HIWORD(wparam) && can_hold_focus(window, last)) {
+            SetFocus(last);
+            return 0;
+        }
+        break;
+    case WM_DPICHANGED:  // moved to a screen of another scale
+        rescale_window(window, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+        return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool focus_first_tab_stop(HWND container) {
+    HWND top = GetAncestor(container, GA_ROOT);
+    for (HWND control : gadgets_in_creation_order()) {
+        if (!IsChild(container, control) || !is_tab_stop(top, control)) continue;
+        if (is_option(control) && SendMessageA(control, BM_GETCHECK, 0, 0) != BST_CHECKED)
+            for (HWND other : option_group(control))
+                if (is_tab_stop(top, other) && SendMessageA(other, BM_GETCHECK, 0, 0) == BST_CHECKED) control = other;
+        SetFocus(control);
+        return true;
+    }
+    return false;
 }
 
 // A tick read on each call; the queue is looked at once SERVICE_INTERVAL_MS

@@ -1,5 +1,8 @@
 // The gadget table, where new gadgets go, their creation and the access
 // operations, which hand over to the kind's operation table; and fonts.
+// Places and font sizes are given for 96 dpi; a gadget is made at its
+// window's scale and made again at another when the window moves to a
+// screen of another scale.
 #include "runtime/gadget.h"
 
 #include <commctrl.h>
@@ -7,7 +10,9 @@
 #include <algorithm>
 
 #include "runtime/control_styles.h"
+#include "runtime/display_scale.h"
 #include "runtime/gadget_internal.h"
+#include "runtime/window_internal.h"
 #include "runtime/numbered_table.h"
 
 namespace {
@@ -15,9 +20,25 @@ namespace {
 constexpr char BASE_PROC_PROPERTY[] = "KitBaseProc";
 constexpr int TEXT_LIMIT = 32000;
 
+// A font as load_font made it, at the system's scale, and the same font
+// made for the other scales its gadgets were shown at.
+struct ScaledFont {
+    int dpi;
+    HFONT font;
+};
+
+struct FontRecord {
+    HFONT font = nullptr;
+    std::string face;
+    int points = 0;
+    int flags = 0;
+    std::vector<ScaledFont> scaled;
+};
+
 struct GadgetLibrary {
     NumberedTable<GadgetRecord> gadgets{30, 30, FIRST_GADGET_IDENTIFIER, LAST_GADGET_IDENTIFIER};
-    NumberedTable<HFONT> fonts{10, 10, 0x10000, 0x7FFFFFFE};
+    NumberedTable<FontRecord> fonts{10, 10, 0x10000, 0x7FFFFFFE};
+    std::vector<ScaledFont> scaled_default_fonts;  // the default GUI font at other scales
     HWND parent = nullptr;              // where new gadgets go
     std::vector<HWND> saved_parents;    // pushed by create_panel, popped by close_gadget_list
     HFONT font = nullptr;               // given to every new gadget
@@ -42,6 +63,7 @@ void destroy_gadget(int number) {
     lib.gadgets.remove(number);
     if (!g.ops) return;
     std::erase(lib.creation_order, g.window);
+    forget_accessible_name(g.window);
     HWND outermost = g.outer ? g.outer : g.window;
     forget_gadgets_in(outermost);
     if (g.ops->destroy) {
@@ -52,12 +74,71 @@ void destroy_gadget(int number) {
     if (lib.parent && !IsWindow(lib.parent)) lib.parent = nullptr;
 }
 
+void delete_scaled(std::vector<ScaledFont>& fonts) {
+    for (const ScaledFont& f : fonts) DeleteObject(f.font);
+    fonts.clear();
+}
+
 void free_font(int number) {
-    HFONT* font = lib.fonts.find(number);
+    FontRecord* font = lib.fonts.find(number);
     if (!font) return;
-    if (lib.font == *font) lib.font = default_gui_font();
-    DeleteObject(*font);
+    if (lib.font == font->font) lib.font = default_gui_font();
+    DeleteObject(font->font);
+    delete_scaled(font->scaled);
     lib.fonts.remove(number);
+}
+
+HFONT make_font(const std::string& face, int points, int flags, int dpi) {
+    return CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL,
+                       (flags & FONT_ITALIC) != 0, (flags & FONT_UNDERLINE) != 0, (flags & FONT_STRIKEOUT) != 0,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       face.c_str());
+}
+
+// The default GUI font is made by the system for its own scale; at another
+// it is the same font with its 96-dpi height brought over, rounded down:
+// a line of it is never taller, nor a word wider, than the control it was
+// laid out for has grown, so the texts that fit at 96 dpi fit at every
+// scale.
+HFONT make_default_font(int dpi) {
+    LOGFONTA font;
+    if (!GetObjectA(default_gui_font(), sizeof font, &font)) return nullptr;
+    font.lfHeight = default_font_height(font.lfHeight, dpi);
+    return CreateFontIndirectA(&font);
+}
+
+HFONT find_scaled(std::vector<ScaledFont>& fonts, int dpi, HFONT (*make)(const FontRecord*, int),
+                  const FontRecord* record) {
+    for (const ScaledFont& f : fonts)
+        if (f.dpi == dpi) return f.font;
+    HFONT made = make(record, dpi);
+    if (made) fonts.push_back(ScaledFont{dpi, made});
+    return made;
+}
+
+// `font` (a handle load_font returned, or the default GUI font) as made for
+// `dpi`: itself where that is the size it was made at.
+HFONT font_at(HFONT font, int dpi) {
+    if (!font) return font;
+    HFONT found = nullptr;
+    if (font == default_gui_font()) {
+        LOGFONTA stock;
+        if (GetObjectA(font, sizeof stock, &stock) && default_font_height(stock.lfHeight, dpi) == stock.lfHeight)
+            return font;
+        found = find_scaled(lib.scaled_default_fonts, dpi, [](const FontRecord*, int d) { return make_default_font(d); },
+                            nullptr);
+    } else if (dpi == system_dpi()) {
+        return font;
+    } else {
+        lib.fonts.for_each([&](int, FontRecord& f) {
+            if (f.font == font)
+                found = find_scaled(f.scaled, dpi,
+                                    [](const FontRecord* r, int d) { return make_font(r->face, r->points, r->flags, d); },
+                                    &f);
+        });
+    }
+    return found ? found : font;
 }
 
 std::string window_text(HWND window) {
@@ -75,8 +156,14 @@ intptr_t create_gadget(int number, const GadgetKindOps& ops, const char* class_n
     if (id < 0) return 0;
     GadgetRecord g;
     g.ops = &ops;
+    g.place = place;
     g.window = create_control(id, lib.parent, class_name, style, extended_style, place, text);
     return end_gadget(number, id, g);
+}
+
+void set_window_place(HWND window, const GadgetPlace& place, int dpi) {
+    SetWindowPos(window, nullptr, scaled(place.x, dpi), scaled(place.y, dpi), scaled(place.width, dpi),
+                 scaled(place.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -93,11 +180,16 @@ HWND gadget_parent() { return lib.parent; }
 
 HWND create_control(int id, HWND parent, const char* class_name, DWORD style, DWORD extended_style,
                     const GadgetPlace& place, const std::string& text) {
-    HWND control = CreateWindowExA(extended_style, class_name, text.c_str(), style, place.x,
-                                   place.y, place.width, place.height, parent,
+    int dpi = window_dpi(parent);
+    HWND control = CreateWindowExA(extended_style, class_name, text.c_str(), style, scaled(place.x, dpi),
+                                   scaled(place.y, dpi), scaled(place.width, dpi), scaled(place.height, dpi), parent,
                                    reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
                                    GetModuleHandleA(nullptr), nullptr);
-    if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(lib.font), TRUE);
+    if (!control) return nullptr;
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(lib.font, dpi)), TRUE);
+    // The focus marks of its window: hidden until the keyboard is used.
+    if (auto hidden = static_cast<WORD>(SendMessageA(GetAncestor(parent, GA_ROOT), WM_QUERYUISTATE, 0, 0)))
+        SendMessageA(control, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, hidden), 0);
     return control;
 }
 
@@ -108,7 +200,9 @@ intptr_t end_gadget(int number, int id, const GadgetRecord& record) {
         lib.gadgets.remove(id);
         return 0;
     }
-    *lib.gadgets.find(id) = record;
+    GadgetRecord* g = lib.gadgets.find(id);
+    *g = record;
+    g->font = lib.font;
     lib.creation_order.push_back(record.window);
     lib.option_group_open = record.ops == &OPTION_KIND;
     return number == -1 ? id : reinterpret_cast<intptr_t>(record.window);
@@ -126,6 +220,22 @@ void forget_gadgets_in(HWND ancestor) {
     for (int n : below) destroy_gadget(n);
 }
 
+// Each gadget below `top` goes to its place at the new scale and takes its
+// font made for it; then its kind does what else the scale changes.
+void rescale_gadgets(HWND top, int dpi) {
+    lib.gadgets.for_each([&](int, GadgetRecord& g) {
+        if (!g.ops || !IsChild(top, g.window)) return;
+        if (g.outer) {  // a panel: its container, and the tab control filling it
+            set_window_place(g.outer, g.place, dpi);
+            set_window_place(g.window, GadgetPlace{0, 0, g.place.width, g.place.height}, dpi);
+        } else {
+            set_window_place(g.window, g.place, dpi);
+        }
+        SendMessageA(g.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(g.font, dpi)), TRUE);
+        if (g.ops->rescale) g.ops->rescale(g, dpi);
+    });
+}
+
 void init_gadgets() {
     lib = GadgetLibrary{};
     lib.font = default_gui_font();
@@ -136,10 +246,12 @@ void release_gadgets() {
     lib.gadgets.for_each([&](int n, GadgetRecord&) { numbers.push_back(n); });
     for (int n : numbers) destroy_gadget(n);
     numbers.clear();
-    lib.fonts.for_each([&](int n, HFONT&) { numbers.push_back(n); });
+    lib.fonts.for_each([&](int n, FontRecord&) { numbers.push_back(n); });
     for (int n : numbers) free_font(n);
+    delete_scaled(lib.scaled_default_fonts);
     release_panel_theme();
     release_web_view_host();
+    release_accessible_names();
     lib = GadgetLibrary{};
 }
 
@@ -173,10 +285,17 @@ void close_gadget_list() {
 
 // --- Creation ---
 
+// A button showing a bitmap shows it at its window's scale.
 intptr_t create_button(int number, int x, int y, int width, int height, const std::string& text,
                        uint32_t flags) {
-    return create_gadget(number, BUTTON_KIND, "BUTTON", BUTTON_STYLE | flags, 0,
-                         {x, y, width, height}, text);
+    int id = begin_gadget(number);
+    if (id < 0) return 0;
+    GadgetRecord g;
+    g.ops = &BUTTON_KIND;
+    g.place = GadgetPlace{x, y, width, height};
+    g.window = create_control(id, lib.parent, "BUTTON", BUTTON_STYLE | flags, 0, g.place, text);
+    if (g.window && (flags & BUTTON_IMAGE)) show_scaled_images(g.window);
+    return end_gadget(number, id, g);
 }
 
 intptr_t create_check_box(int number, int x, int y, int width, int height, const std::string& text) {
@@ -220,8 +339,8 @@ intptr_t create_progress_bar(int number, int x, int y, int width, int height, in
     if (id < 0) return 0;
     GadgetRecord g;
     g.ops = &PROGRESS_BAR_KIND;
-    g.window = create_control(id, lib.parent, PROGRESS_CLASSA, PROGRESS_BAR_STYLE | flags, 0,
-                              {x, y, width, height}, "");
+    g.place = GadgetPlace{x, y, width, height};
+    g.window = create_control(id, lib.parent, PROGRESS_CLASSA, PROGRESS_BAR_STYLE | flags, 0, g.place, "");
     if (g.window) SendMessageA(g.window, PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
     return end_gadget(number, id, g);
 }
@@ -274,21 +393,29 @@ void disable_gadget(int number, int state) {
     if (g) EnableWindow(g->window, state == 0);
 }
 
+// --- The keyboard ---
+
+void set_key_buttons(int enter, int escape) {
+    if (!lib.parent) return;
+    for (auto [number, property] : {std::pair{enter, ENTER_BUTTON_PROPERTY}, std::pair{escape, ESCAPE_BUTTON_PROPERTY}}) {
+        HWND button = number == -1 ? nullptr : gadget_handle(number);
+        if (button) {
+            SetPropA(lib.parent, property, button);
+        } else {
+            RemovePropA(lib.parent, property);
+        }
+    }
+}
+
 // --- Fonts ---
 
+// The handle returned is the font at the system's scale; each gadget given
+// it shows it made for its own window's scale.
 intptr_t load_font(int number, const std::string& face, int points, int flags) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    HFONT font = CreateFontA(height, 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL,
-                             (flags & FONT_ITALIC) != 0, (flags & FONT_UNDERLINE) != 0,
-                             (flags & FONT_STRIKEOUT) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS,
-                             (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+    HFONT font = make_font(face, points, flags, system_dpi());
     if (!font) return 0;
     if (number >= 0) free_font(number);
-    int id = lib.fonts.store(number, font);
+    int id = lib.fonts.store(number, FontRecord{font, face, points, flags, {}});
     if (id < 0) {
         DeleteObject(font);
         return 0;
@@ -303,5 +430,7 @@ void set_gadget_font(int gadget, intptr_t font) {
         return;
     }
     GadgetRecord* g = find_gadget(gadget);
-    if (g) SendMessageA(g->window, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+    if (!g) return;
+    g->font = chosen;
+    SendMessageA(g->window, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(chosen, window_dpi(g->window))), TRUE);
 }

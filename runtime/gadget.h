@@ -45,7 +45,19 @@ void add_item(int number, int position, const std::string& text);  // position -
 int count_items(int number);
 void disable_gadget(int number, int state);                        // non-zero disables
 
+// The keyboard beyond Tab: in the gadget list being filled (the window, or
+// the panel page just added), Enter presses gadget `enter` and Escape
+// gadget `escape`, as a click would; -1 for a key that presses nothing
+// there.  Escape closes a window that has a close box and no Escape
+// button, as its box does.
+void set_key_buttons(int enter, int escape);
+
+// The name a screen reader gives the gadget where its text does not say
+// what it is (a picture, "...", a field, a list); the text stays as it is.
+void set_accessible_name(int gadget, const std::string& name);
+
 // Fonts.  load_font returns the native font handle (identifier for -1).
+// Sizes are points; each gadget shows its font made for its window's scale.
 // set_gadget_font takes a font handle, or -1 for the default GUI font; with
 // gadget -1 it sets the font of the gadgets created afterwards.
 intptr_t load_font(int number, const std::string& face, int points, int flags);

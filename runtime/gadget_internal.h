@@ -19,11 +19,17 @@ constexpr int LAST_GADGET_IDENTIFIER = 0xFFFE;
 
 struct GadgetKindOps;
 
+struct GadgetPlace {
+    int x, y, width, height;
+};
+
 struct GadgetRecord {
     HWND window = nullptr;                // the control the gadget operations act on
     const GadgetKindOps* ops = nullptr;
     HWND outer = nullptr;                 // panels: the container around the tab control
     IWebBrowser2* browser = nullptr;      // web views: the hosted browser, owned
+    GadgetPlace place{};                  // where the program put it, at 96 dpi
+    HFONT font = nullptr;                 // its font as the program chose it (the system's scale)
 };
 
 // Behaviour of one gadget kind.  An empty slot means the default: destroy the
@@ -39,6 +45,8 @@ struct GadgetKindOps {
     void (*set_text)(GadgetRecord& gadget, const std::string& text);
     void (*add_item)(GadgetRecord& gadget, int position, const std::string& text);
     int (*count_items)(const GadgetRecord& gadget);
+    // After the gadget was placed and given its font for another scale.
+    void (*rescale)(GadgetRecord& gadget, int dpi);
 };
 
 extern const GadgetKindOps BUTTON_KIND;
@@ -54,16 +62,15 @@ extern const GadgetKindOps PANEL_KIND;
 extern const GadgetKindOps WEB_VIEW_KIND;
 extern const GadgetKindOps IMAGE_VIEW_KIND;
 
-struct GadgetPlace {
-    int x, y, width, height;
-};
-
 // gadget.cpp: creating a gadget goes begin_gadget, create_control (one or
 // more native windows), end_gadget.
 int begin_gadget(int number);  // the number or identifier reserved, -1 on failure
 HWND gadget_parent();
+// The place is given at 96 dpi; the control is made at its window's scale,
+// with the font for new gadgets at that scale.
 HWND create_control(int id, HWND parent, const char* class_name, DWORD style, DWORD extended_style,
                     const GadgetPlace& place, const std::string& text);
+// `record.place` is the gadget's place at 96 dpi.
 intptr_t end_gadget(int number, int id, const GadgetRecord& record);
 void push_gadget_parent();     // create_panel saves the parent for close_gadget_list
 const std::vector<HWND>& gadgets_in_creation_order();
@@ -71,10 +78,38 @@ void forget_gadgets_in(HWND ancestor);  // destroys the gadgets below a window a
 void init_gadgets();
 void release_gadgets();
 
+// gadget_kinds.cpp: options (radio buttons) and the group each belongs to,
+// in the order of the window's children.
+bool is_option(HWND window);
+std::vector<HWND> option_group(HWND option);
+
+// The keyboard.  A gadget list (a window, or a panel page) names the buttons
+// that Enter and Escape press in these window properties (set_key_buttons).
+inline constexpr char ENTER_BUTTON_PROPERTY[] = "KitEnterButton";
+inline constexpr char ESCAPE_BUTTON_PROPERTY[] = "KitEscapeButton";
+// The first gadget below `container`, in creation order, that takes the
+// focus from Tab (for an option, the ticked one of its group); it gets the
+// focus.  False when there is none.
+bool focus_first_tab_stop(HWND container);
+
 // A control whose window procedure the layer replaces keeps the original one
 // in a window property; call_base_proc passes messages on to it.
 void subclass_control(HWND control, WNDPROC procedure);
 LRESULT call_base_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+
+// image_view.cpp: a button showing a bitmap (BM_SETIMAGE) shows it at its
+// window's scale, and again at a new one.
+void show_scaled_images(HWND button);
+void rescale_button_image(GadgetRecord& button, int dpi);
+
+// web_view.cpp: the web view shown below `top` scrolls for an arrow, page,
+// Home or End key; false when none is shown or it did not scroll.
+bool scroll_shown_web_view(HWND top, UINT key);
+
+// accessible_name.cpp: a gadget about to go loses its name; the names made
+// go with the layer.
+void forget_accessible_name(HWND control);
+void release_accessible_names();
 
 // panel.cpp and web_view.cpp: libraries loaded at run time.
 void release_panel_theme();

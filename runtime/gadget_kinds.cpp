@@ -19,23 +19,9 @@ void set_check_state(GadgetRecord& g, int state) { send(g, BM_SETCHECK, state); 
 
 bool starts_group(HWND w) { return (GetWindowLongA(w, GWL_STYLE) & WS_GROUP) != 0; }
 
-bool is_option(HWND w) {
-    char name[16];
-    if (GetClassNameA(w, name, sizeof name) <= 0 || lstrcmpiA(name, "Button") != 0) return false;
-    LONG type = GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK;
-    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
-}
-
-// The group is what the system's radio buttons use: the siblings from the
-// nearest one with WS_GROUP up to the next one with WS_GROUP.
 void clear_other_options(HWND option) {
-    HWND first = option;
-    for (HWND prev; !starts_group(first) && (prev = GetWindow(first, GW_HWNDPREV)) != nullptr;)
-        first = prev;
-    for (HWND w = first; w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w != first && starts_group(w)) break;
-        if (w != option && is_option(w)) SendMessageA(w, BM_SETCHECK, BST_UNCHECKED, 0);
-    }
+    for (HWND w : option_group(option))
+        if (w != option) SendMessageA(w, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 void set_option_state(GadgetRecord& g, int state) {
@@ -116,6 +102,27 @@ void set_progress_state(GadgetRecord& g, int position) { send(g, PBM_SETPOS, pos
 
 }  // namespace
 
+bool is_option(HWND w) {
+    char name[16];
+    if (GetClassNameA(w, name, sizeof name) <= 0 || lstrcmpiA(name, "Button") != 0) return false;
+    LONG type = GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+// The group is what the system's radio buttons use: the siblings from the
+// nearest one with WS_GROUP up to the next one with WS_GROUP.
+std::vector<HWND> option_group(HWND option) {
+    HWND first = option;
+    for (HWND prev; !starts_group(first) && (prev = GetWindow(first, GW_HWNDPREV)) != nullptr;)
+        first = prev;
+    std::vector<HWND> group;
+    for (HWND w = first; w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w != first && starts_group(w)) break;
+        if (is_option(w)) group.push_back(w);
+    }
+    return group;
+}
+
 const GadgetKindOps BUTTON_KIND{
     .destroy = nullptr,
     .get_state = check_state,
@@ -124,6 +131,7 @@ const GadgetKindOps BUTTON_KIND{
     .set_text = nullptr,
     .add_item = nullptr,
     .count_items = nullptr,
+    .rescale = rescale_button_image,
 };
 
 const GadgetKindOps CHECK_BOX_KIND{
@@ -134,6 +142,7 @@ const GadgetKindOps CHECK_BOX_KIND{
     .set_text = nullptr,
     .add_item = nullptr,
     .count_items = nullptr,
+    .rescale = nullptr,
 };
 
 const GadgetKindOps OPTION_KIND{
@@ -144,6 +153,7 @@ const GadgetKindOps OPTION_KIND{
     .set_text = nullptr,
     .add_item = nullptr,
     .count_items = nullptr,
+    .rescale = nullptr,
 };
 
 const GadgetKindOps FRAME_KIND{};
@@ -160,6 +170,7 @@ const GadgetKindOps COMBO_BOX_KIND{
     .set_text = set_combo_text,
     .add_item = add_combo_item,
     .count_items = count_combo_items,
+    .rescale = nullptr,
 };
 
 const GadgetKindOps LIST_BOX_KIND{
@@ -170,6 +181,7 @@ const GadgetKindOps LIST_BOX_KIND{
     .set_text = set_list_text,
     .add_item = add_list_item,
     .count_items = count_list_items,
+    .rescale = nullptr,
 };
 
 const GadgetKindOps PROGRESS_BAR_KIND{
@@ -180,4 +192,5 @@ const GadgetKindOps PROGRESS_BAR_KIND{
     .set_text = nullptr,
     .add_item = nullptr,
     .count_items = nullptr,
+    .rescale = nullptr,
 };

@@ -6,6 +6,7 @@
 
 #include "runtime/gadget.h"
 #include "runtime/control_styles.h"
+#include "runtime/display_scale.h"
 #include "runtime/gadget_internal.h"
 #include "runtime/loaded_library.h"
 #include "runtime/window_internal.h"
@@ -53,14 +54,16 @@ HWND page_of(HWND tab, int index) {
 }
 
 // x 2, y strip + 4, width client - 4, height client - strip - 6, where the
-// strip is one tab's height times the number of tab rows.
+// strip is one tab's height times the number of tab rows (the margins at
+// 96 dpi, brought to the window's scale).
 void place_page(HWND tab, HWND page) {
     RECT client, item{};
     GetClientRect(tab, &client);
     send(tab, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
     int strip = (item.bottom - item.top) * static_cast<int>(send(tab, TCM_GETROWCOUNT));
-    SetWindowPos(page, nullptr, 2, strip + 4, client.right - 4, client.bottom - strip - 6,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    int dpi = window_dpi(tab);
+    SetWindowPos(page, nullptr, scaled(2, dpi), strip + scaled(4, dpi), client.right - scaled(4, dpi),
+                 client.bottom - strip - scaled(6, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void leave_page(HWND tab, int index) {
@@ -159,10 +162,21 @@ void copy_page_background(HWND page, HDC dc, int x, int y, const RECT& area) {
     DeleteDC(memory);
 }
 
+// In a high-contrast scheme the pages show the scheme's colours, not the
+// theme's pictures.
+bool high_contrast() {
+    HIGHCONTRASTA scheme{sizeof scheme, 0, nullptr};
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof scheme, &scheme, 0) && (scheme.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+bool themed_page() { return theme.draw_parent_background && !high_contrast(); }
+
 // A brush of the themed page background behind `control`.  The page keeps
 // the last one it made and deletes it when it makes the next or goes away.
+// The text on it takes the system's colour for text on buttons and pages,
+// which the theme's page background is drawn for.
 HBRUSH themed_background(HWND page, HDC dc, HWND control) {
-    if (!theme.draw_parent_background || !has_themed_background(control)) return nullptr;
+    if (!themed_page() || !has_themed_background(control)) return nullptr;
     RECT r;
     GetClientRect(control, &r);
     POINT at{0, 0};
@@ -179,6 +193,7 @@ HBRUSH themed_background(HWND page, HDC dc, HWND control) {
     if (old) DeleteObject(old);
     SetPropA(page, PAGE_BRUSH_PROPERTY, brush);
     SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     return brush;
 }
 
@@ -202,14 +217,14 @@ LRESULT CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam
             return reinterpret_cast<LRESULT>(brush);
         break;
     case WM_ERASEBKGND:
-        if (theme.draw_parent_background) return 1;
+        if (themed_page()) return 1;
         break;
     case WM_PAINT:
-        if (!theme.draw_parent_background) break;
+        if (!themed_page()) break;
         paint_themed_page(page);
         return 0;
     case WM_PRINTCLIENT: {
-        if (!theme.draw_parent_background) break;
+        if (!themed_page()) break;
         RECT whole;
         GetClientRect(page, &whole);
         copy_page_background(page, reinterpret_cast<HDC>(wparam), 0, 0, whole);
@@ -232,10 +247,16 @@ LRESULT CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam
 int panel_state(const GadgetRecord& g) { return selected_page(g.window); }
 
 // The same page switch as a click on a tab, without the click's event.
+// The focus, gone with the page that had it (or never given), goes to the
+// first tab stop of the page shown.
 void set_panel_state(GadgetRecord& g, int index) {
     leave_page(g.window, selected_page(g.window));
     send(g.window, TCM_SETCURSEL, index);
     enter_page(g.window, selected_page(g.window));
+    HWND focus = GetFocus();
+    HWND top = GetAncestor(g.window, GA_ROOT);
+    if (!focus || focus == top || !IsWindowVisible(focus) || !IsWindowEnabled(focus))
+        if (HWND page = page_of(g.window, selected_page(g.window))) focus_first_tab_stop(page);
 }
 
 std::string panel_text(const GadgetRecord& g) {
@@ -285,6 +306,12 @@ void add_page(GadgetRecord& g, int position, const std::string& text) {
 
 int count_pages(const GadgetRecord& g) { return static_cast<int>(send(g.window, TCM_GETITEMCOUNT)); }
 
+// The tab strip has grown or shrunk with the font: the shown page is
+// placed again (the others are placed when they are shown).
+void rescale_panel(GadgetRecord& g, int) {
+    if (HWND page = page_of(g.window, selected_page(g.window))) place_page(g.window, page);
+}
+
 }  // namespace
 
 const GadgetKindOps PANEL_KIND{
@@ -295,6 +322,7 @@ const GadgetKindOps PANEL_KIND{
     .set_text = set_panel_text,
     .add_item = add_page,
     .count_items = count_pages,
+    .rescale = rescale_panel,
 };
 
 // The gadget's handle is the tab control; the container is its outer window.
@@ -304,7 +332,8 @@ intptr_t create_panel(int number, int x, int y, int width, int height) {
     look_up_theme();
     GadgetRecord g;
     g.ops = &PANEL_KIND;
-    g.outer = create_control(id, gadget_parent(), "STATIC", PANEL_OUTER_STYLE, 0, {x, y, width, height}, "");
+    g.place = GadgetPlace{x, y, width, height};
+    g.outer = create_control(id, gadget_parent(), "STATIC", PANEL_OUTER_STYLE, 0, g.place, "");
     if (g.outer) {
         subclass_control(g.outer, container_proc);
         g.window = create_control(id, g.outer, WC_TABCONTROLA, PANEL_TABS_STYLE, 0, {0, 0, width, height}, "");

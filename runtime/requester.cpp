@@ -53,14 +53,16 @@ BOOL CALLBACK disable_window(HWND window, LPARAM data) {
 // when it goes.  The owner is left to the requester, which disables it while
 // it is open and enables it again before it closes, so that the activation
 // comes back to the owner and not to another program.
+// The control that had the focus has it again afterwards.
 struct RequesterScope {
-    RequesterScope() {
+    RequesterScope() : focus(GetFocus()) {
         disabling.owner = requester_owner();
         EnumThreadWindows(GetCurrentThreadId(), disable_window, reinterpret_cast<LPARAM>(&disabling));
     }
     ~RequesterScope() {
         for (HWND w : disabling.disabled)
             if (IsWindow(w)) EnableWindow(w, TRUE);
+        if (focus && IsWindow(focus) && IsWindowVisible(focus) && IsWindowEnabled(focus)) SetFocus(focus);
     }
     RequesterScope(const RequesterScope&) = delete;
     RequesterScope& operator=(const RequesterScope&) = delete;
@@ -72,6 +74,7 @@ struct RequesterScope {
         return o && (GetWindowLongA(o, GWL_EXSTYLE) & WS_EX_TOPMOST) ? MB_TOPMOST : 0;
     }
 
+    HWND focus;
     Disabling disabling;
 };
 

@@ -3,12 +3,17 @@
 // library or the control, creation returns 0 and the window works on.
 #include <windows.h>
 #include <exdisp.h>
+#include <mshtml.h>
 #include <ole2.h>
+
+#include <algorithm>
 
 #include "runtime/gadget.h"
 #include "runtime/control_styles.h"
+#include "runtime/display_scale.h"
 #include "runtime/gadget_internal.h"
 #include "runtime/loaded_library.h"
+#include "runtime/window_internal.h"
 
 namespace {
 
@@ -98,7 +103,61 @@ void destroy_web_view(GadgetRecord& g) {
     if (IsWindow(g.window)) DestroyWindow(g.window);
 }
 
+// The window of the shown document, nullptr when there is none.
+IHTMLWindow2* document_window(IWebBrowser2* browser) {
+    IDispatch* document = nullptr;
+    if (FAILED(browser->get_Document(&document)) || !document) return nullptr;
+    IHTMLDocument2* html = nullptr;
+    IHTMLWindow2* window = nullptr;
+    if (SUCCEEDED(document->QueryInterface(__uuidof(IHTMLDocument2), reinterpret_cast<void**>(&html)))) {
+        if (FAILED(html->get_parentWindow(&window))) window = nullptr;
+        html->Release();
+    }
+    document->Release();
+    return window;
+}
+
+struct ShownView {
+    HWND found;
+};
+
+BOOL CALLBACK find_shown_view(HWND child, LPARAM data) {
+    char name[16];
+    if (GetClassNameA(child, name, sizeof name) > 0 && lstrcmpA(name, "AtlAxWin") == 0 && IsWindowVisible(child)) {
+        reinterpret_cast<ShownView*>(data)->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
+
+// A line is 40 pixels at 96 dpi; a page the view's height less a line, so
+// that the last line read stays in sight.
+bool scroll_shown_web_view(HWND top, UINT key) {
+    if (!host.get_control) return false;
+    ShownView view{nullptr};
+    EnumChildWindows(top, find_shown_view, reinterpret_cast<LPARAM>(&view));
+    if (!view.found) return false;
+    IWebBrowser2* browser = hosted_browser(view.found);
+    if (!browser) return false;
+    IHTMLWindow2* window = document_window(browser);
+    browser->Release();
+    if (!window) return false;
+    RECT client;
+    GetClientRect(view.found, &client);
+    int line = scaled(40, window_dpi(view.found));
+    int page = std::max(line, static_cast<int>(client.bottom) - line);
+    HRESULT done = E_FAIL;
+    if (key == VK_UP) done = window->scrollBy(0, -line);
+    if (key == VK_DOWN) done = window->scrollBy(0, line);
+    if (key == VK_PRIOR) done = window->scrollBy(0, -page);
+    if (key == VK_NEXT) done = window->scrollBy(0, page);
+    if (key == VK_HOME) done = window->scrollTo(0, 0);
+    if (key == VK_END) done = window->scrollTo(0, 0x7FFFFFF);
+    window->Release();
+    return SUCCEEDED(done);
+}
 
 const GadgetKindOps WEB_VIEW_KIND{
     .destroy = destroy_web_view,
@@ -108,6 +167,7 @@ const GadgetKindOps WEB_VIEW_KIND{
     .set_text = navigate,
     .add_item = nullptr,
     .count_items = nullptr,
+    .rescale = nullptr,
 };
 
 intptr_t create_web_view(int number, int x, int y, int width, int height, const std::string& address) {
@@ -117,9 +177,9 @@ intptr_t create_web_view(int number, int x, int y, int width, int height, const 
     if (id < 0) return 0;
     GadgetRecord g;
     g.ops = &WEB_VIEW_KIND;
+    g.place = GadgetPlace{x, y, width, height};
     if (host_ready())
-        g.window = create_control(id, gadget_parent(), "AtlAxWin", WEB_VIEW_STYLE, 0, {x, y, width, height},
-                                  "Shell.Explorer.1");
+        g.window = create_control(id, gadget_parent(), "AtlAxWin", WEB_VIEW_STYLE, 0, g.place, "Shell.Explorer.1");
     if (g.window) g.browser = hosted_browser(g.window);
     if (g.window && !g.browser) {
         DestroyWindow(g.window);

@@ -1,12 +1,14 @@
 // Numbered top-level windows.  Each window gets its own class, cloned from
 // "TemplateClass", and a keyboard accelerator table for Tab and Shift+Tab,
-// which the event pump translates into focus moves.
+// which the event pump translates into focus moves.  Sizes are given at
+// 96 dpi; each window keeps its client size so given, and its scale.
 #include "runtime/window.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
+#include "runtime/display_scale.h"
 #include "runtime/gadget_internal.h"
 #include "runtime/window_internal.h"
 #include "runtime/numbered_table.h"
@@ -19,6 +21,8 @@ struct WindowRecord {
     HWND window = nullptr;
     HACCEL accelerators = nullptr;
     std::string class_name;
+    SIZE client{0, 0};     // the client size asked for, at 96 dpi
+    int dpi = DESIGN_DPI;  // the scale the window is laid out for
 };
 
 struct WindowLibrary {
@@ -75,12 +79,20 @@ void place_window(uint32_t flags, int outer_width, int outer_height, int& x, int
     }
 }
 
-// Outer size for a client size, from the style alone: the extended style
-// (a tool window's smaller caption) is deliberately not taken into account.
-SIZE outer_size(HWND window, DWORD style, int width, int height) {
-    RECT r{0, 0, width, height};
-    AdjustWindowRect(&r, style, window && GetMenu(window) != nullptr);
-    return SIZE{r.right - r.left, r.bottom - r.top};
+// Outer size for the window's client size at its scale, from the style
+// alone: the extended style (a tool window's smaller caption) is
+// deliberately not taken into account.
+SIZE outer_size(HWND window, DWORD style, const WindowRecord& w) {
+    SIZE client{scaled(w.client.cx, w.dpi), scaled(w.client.cy, w.dpi)};
+    return frame_size(style, window && GetMenu(window) != nullptr, client, w.dpi);
+}
+
+WindowRecord* record_of(HWND window) {
+    WindowRecord* found = nullptr;
+    lib.windows.for_each([&](int, WindowRecord& w) {
+        if (w.window == window) found = &w;
+    });
+    return found;
 }
 
 void drop_window(int id) {
@@ -120,9 +132,12 @@ intptr_t open_window(int number, int x, int y, int width, int height, uint32_t f
         drop_window(id);
         return 0;
     }
-    lib.windows.find(id)->class_name = class_name;
+    WindowRecord* w = lib.windows.find(id);
+    w->class_name = class_name;
+    w->client = SIZE{width, height};
+    w->dpi = system_dpi();
     DWORD style = window_style(flags);
-    SIZE outer = outer_size(nullptr, style, width, height);
+    SIZE outer = outer_size(nullptr, style, *w);
     place_window(flags, outer.cx, outer.cy, x, y);
     HWND window = CreateWindowExA(0, class_name.c_str(), title.c_str(), style, x, y, outer.cx,
                                   outer.cy, nullptr, nullptr, program_instance(), nullptr);
@@ -130,10 +145,20 @@ intptr_t open_window(int number, int x, int y, int width, int height, uint32_t f
         drop_window(id);
         return 0;
     }
-    WindowRecord* w = lib.windows.find(id);
+    w = lib.windows.find(id);
     w->window = window;
     w->accelerators = create_tab_accelerators();
     lib.current = id;
+    // Focus marks show once the keyboard is used, unless it was the
+    // keyboard that opened the window (the system's dialogs do the same).
+    SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    // Placed on a screen of another scale than the system's: laid out
+    // again for it, around the same centre.
+    int dpi = dpi_of_window(window);
+    if (dpi != w->dpi) {
+        RECT r{x, y, x + outer.cx, y + outer.cy};
+        rescale_window(window, dpi, &r);
+    }
     return number == -1 ? id : reinterpret_cast<intptr_t>(window);
 }
 
@@ -156,18 +181,21 @@ HWND window_handle() {
 }
 
 void resize_window(int width, int height) {
-    HWND window = window_handle();
-    if (!window) return;
-    SIZE outer = outer_size(window, GetWindowLongA(window, GWL_STYLE), width, height);
-    SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy,
+    WindowRecord* w = lib.windows.find(lib.current);
+    if (!w || !w->window) return;
+    w->client = SIZE{width, height};
+    SIZE outer = outer_size(w->window, GetWindowLongA(w->window, GWL_STYLE), *w);
+    SetWindowPos(w->window, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// At 96 dpi, like every size the programs give and take.
 int window_height() {
-    HWND window = window_handle();
+    WindowRecord* w = lib.windows.find(lib.current);
     RECT client;
-    if (!window || !GetClientRect(window, &client)) return 0;
-    return client.bottom + (GetMenu(window) ? GetSystemMetrics(SM_CYMENU) : 0);
+    if (!w || !w->window || !GetClientRect(w->window, &client)) return 0;
+    int menu = GetMenu(w->window) ? GetSystemMetrics(SM_CYMENU) : 0;
+    return unscaled(client.bottom + menu, w->dpi);
 }
 
 // The outer size and position stay; the client area grows by what the
@@ -189,4 +217,23 @@ HACCEL window_accelerators(HWND window) {
         if (w.window == window) found = w.accelerators;
     });
     return found;
+}
+
+int window_dpi(HWND window) {
+    WindowRecord* w = record_of(GetAncestor(window, GA_ROOT));
+    return w ? w->dpi : dpi_of_window(window);
+}
+
+// The outer size follows from the client size at the new scale; the place
+// is the one Windows suggests, which keeps the window on the screen it was
+// moved to.
+void rescale_window(HWND window, int dpi, const RECT* suggested) {
+    WindowRecord* w = record_of(window);
+    if (!w || dpi <= 0) return;
+    w->dpi = dpi;
+    SIZE outer = outer_size(window, GetWindowLongA(window, GWL_STYLE), *w);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (suggested ? 0 : SWP_NOMOVE);
+    SetWindowPos(window, nullptr, suggested ? suggested->left : 0, suggested ? suggested->top : 0, outer.cx, outer.cy,
+                 flags);
+    rescale_gadgets(window, dpi);
 }

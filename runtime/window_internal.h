@@ -14,3 +14,10 @@ void reset_events();
 constexpr WORD COMMAND_TAB = 1212;
 constexpr WORD COMMAND_SHIFT_TAB = 1213;
 HACCEL window_accelerators(HWND window);  // nullptr for windows that are not the layer's
+
+// The scale a layer window's gadgets are laid out for (that of the top-level
+// window below which `window` is).  rescale_window lays a window out again
+// for another scale: its size, then its gadgets (gadget.cpp).
+int window_dpi(HWND window);
+void rescale_window(HWND window, int dpi, const RECT* suggested);
+void rescale_gadgets(HWND top, int dpi);

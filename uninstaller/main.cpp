@@ -43,6 +43,7 @@ bool build_uninstall_window(const std::string& title, bool update_mode) {
     create_progress_bar(PROGRESS_BAR, 3, 3, 394, 14, 0, 100, 1);
     create_button(UNINSTALL_BUTTON, 194, 20, 100, 25, U(UNINSTALL_ACTION));
     create_button(CANCEL_BUTTON, 297, 20, 100, 25, U(CANCEL_ACTION));
+    set_key_buttons(UNINSTALL_BUTTON, CANCEL_BUTTON);
     return true;
 }
 

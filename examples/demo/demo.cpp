@@ -382,7 +382,7 @@ int main(int argc, char** argv) {
     SetConsoleOutputCP(CP_UTF8);
     set_failure_handler(print_driver_failure);
     if (argc < 3) {
-        say("usage: demo.exe <distribution folder> <picture folder> [FR|EN]");
+        say("usage: demo.exe <distribution folder> <picture folder> [FR|EN [dots per inch]]");
         return 2;
     }
     demo.distribution = with_backslash(argv[1]);
@@ -390,6 +390,10 @@ int main(int argc, char** argv) {
     demo.english = argc > 3 && std::string(argv[3]) == "EN";
     demo.texts = demo.english ? &ENGLISH : &FRENCH;
     CreateDirectoryA(demo.pictures.c_str(), nullptr);
+    // The programs started from here on run at that scale; 96 is 100 %.
+    int dpi = argc > 4 ? atoi(argv[4]) : 96;
+    DisplayScale scale(dpi > 0 ? dpi : 96);
+    if (dpi != 96) say("At " + std::to_string(dpi * 100 / 96) + " % (" + std::to_string(dpi) + " dots per inch).");
 
     clear_earlier_run();
     say("Installing \"" + std::string(SAMPLE_NAME) + "\" from " + demo.distribution + "Setup.exe");

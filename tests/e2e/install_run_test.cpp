@@ -405,41 +405,6 @@ TEST_F(Installation, FoldersThatCannotTakeFilesAreRefusedBeforeAnythingBegins) {
     finish(setup, result);
 }
 
-// What the screen shows of a window's client area: rows of B, G, R bytes,
-// top row first, padded to four bytes.  Read from the screen, not from the
-// window's program, which may be busy.
-std::vector<unsigned char> client_pixels(HWND window, int* row_bytes) {
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    *row_bytes = (client.right * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(static_cast<size_t>(*row_bytes) * client.bottom);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && bitmap) {
-        HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY)) {
-            GdiFlush();
-            memcpy(pixels.data(), bits, pixels.size());
-        }
-        SelectObject(memory, previous);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // While the installer waits for the update program it draws nothing; the
 // lines it logged before, the last files, the disk space and the result,
 // are on the screen all the same.
@@ -462,8 +427,7 @@ TEST_F(Installation, TheLogIsDrawnBeforeTheUpdateProgramIsWaitedFor) {
     ASSERT_NE(result, nullptr);
     HWND log = find_control(result, LOG_LIST);
     ASSERT_NE(log, nullptr);
-    int row_bytes = 0;
-    std::vector<unsigned char> while_waiting = client_pixels(log, &row_bytes);
+    ScreenPixels while_waiting = client_pixels(log);
     write_bytes(release, "");
     result = wait_installed(setup, ini, target, LIMIT);
     ASSERT_NE(result, nullptr);
@@ -476,12 +440,13 @@ TEST_F(Installation, TheLogIsDrawnBeforeTheUpdateProgramIsWaitedFor) {
     EXPECT_EQ(SendMessageA(log, LB_GETTOPINDEX, 0, 0), 0);
     LRESULT item_height = SendMessageA(log, LB_GETITEMHEIGHT, 0, 0);
     ASSERT_GT(item_height, 0);
-    std::vector<unsigned char> after = client_pixels(log, &row_bytes);
-    size_t drawn_before = static_cast<size_t>(row_bytes) * item_height * (lines.size() - 1);
-    ASSERT_LE(drawn_before, after.size());
-    EXPECT_TRUE(std::equal(after.begin(), after.begin() + drawn_before, while_waiting.begin()));
+    ScreenPixels after = client_pixels(log);
+    size_t drawn_before = static_cast<size_t>(after.width) * 3 * item_height * (lines.size() - 1);
+    ASSERT_LE(drawn_before, after.rgb.size());
+    ASSERT_EQ(while_waiting.rgb.size(), after.rgb.size());
+    EXPECT_TRUE(std::equal(after.rgb.begin(), after.rgb.begin() + drawn_before, while_waiting.rgb.begin()));
     // The screen showed the lines, not an empty list.
-    EXPECT_NE(std::count(after.begin(), after.begin() + drawn_before, after[0]),
+    EXPECT_NE(std::count(after.rgb.begin(), after.rgb.begin() + drawn_before, after.rgb[0]),
               static_cast<std::ptrdiff_t>(drawn_before));
     finish(setup, result);
 }

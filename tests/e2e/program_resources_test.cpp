@@ -38,6 +38,18 @@ const char* const SUPPORTED_OS[] = {
 
 std::string built(const char* file) { return program_folder() + file; }
 
+// A setting of the manifest's windowsSettings, as Windows reads it; "" when
+// there is none.
+std::wstring manifest_setting(HANDLE context, const wchar_t* space, const wchar_t* name) {
+    using QuerySettings = BOOL(WINAPI*)(DWORD, HANDLE, const wchar_t*, const wchar_t*, wchar_t*, SIZE_T, SIZE_T*);
+    auto query = reinterpret_cast<QuerySettings>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+    wchar_t value[64] = L"";
+    SIZE_T written = 0;
+    if (!query || !query(0, context, space, name, value, 64, &written)) return L"";
+    return value;
+}
+
 // The text of the program's manifest, resource 1 of type RT_MANIFEST; ""
 // when it has none.
 std::string embedded_manifest(const std::string& program) {
@@ -116,8 +128,20 @@ TEST(ProgramResources, ManifestsAskForTheirRightsAndNameTheWindowsVersions) {
                 name.find(L"version=\"6.") != std::wstring::npos)
                 common_controls_6 = true;
         EXPECT_EQ(common_controls_6, program.common_controls);
+        // Drawn for each monitor's scale (per-monitor, version 2), or for
+        // the system's by a Windows that knows no other.
+        EXPECT_EQ(manifest_setting(context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+                  L"PerMonitorV2");
+        EXPECT_EQ(manifest_setting(context, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
+                  L"true");
         ReleaseActCtx(context);
     }
+    // The self-extracting program's window too.
+    HANDLE stub = program_context(built("TarvoStub.exe"));
+    ASSERT_NE(stub, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(manifest_setting(stub, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2");
+    ReleaseActCtx(stub);
 }
 
 // One string of the program's version information, in the language and code
