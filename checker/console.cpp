@@ -1,7 +1,5 @@
 #include "checker/console.h"
 
-#include <cstdio>
-
 #include "checker/folder.h"
 
 namespace {
@@ -11,10 +9,7 @@ constexpr size_t ENTRY_LIMIT = 1000000;
 
 }  // namespace
 
-void say(const std::string& windows1252) {
-    std::string text = console_text(windows1252) + CONSOLE_LINE_END;
-    std::fwrite(text.data(), 1, text.size(), stdout);
-}
+void say(const std::string& utf8) { write_output_line(utf8); }
 
 void say_lines(const std::vector<std::string>& lines, const std::string& indent) {
     for (const std::string& line : lines) say(indent + line);

@@ -1,5 +1,5 @@
 // The console of the author's tools (the checker and the packer): what they
-// say, one Windows-1252 line at a time, as this system's console shows it.
+// say, one UTF-8 line at a time, as this system's console shows it.
 #pragma once
 
 #include <string>
@@ -8,7 +8,7 @@
 #include "checker/distribution.h"
 
 // One line on standard output.
-void say(const std::string& windows1252);
+void say(const std::string& utf8);
 
 // Each line, after `indent`.
 void say_lines(const std::vector<std::string>& lines, const std::string& indent);

@@ -7,12 +7,12 @@
 #include <vector>
 
 struct DistributionEntry {
-    std::string path;     // relative, "\" between names, Windows-1252
+    std::string path;     // relative, "\" between names, UTF-8
     std::string shown;    // the same for messages, "/" between names
     std::string native;   // the path on this disk
     bool folder = false;
     bool link = false;
-    bool representable = true;  // every name on the way has a Windows-1252 spelling
+    bool representable = true;  // every name on the way is Unicode text
     int64_t size = 0;
     uint32_t attributes = 0;    // read-only, hidden, system
     int depth = 0;              // 0 for an entry of the distribution folder itself

@@ -10,10 +10,22 @@
 
 namespace {
 
-// Windows paths hold at most 259 characters and their NUL.
+// Beyond 259 characters (and the NUL) a path reaches only programs that use
+// the long form, as the kit does; many others and Explorer cannot open it.
 constexpr size_t MAX_PATH_LENGTH = 259;
 // The longest name a local Windows account can have.
 const std::string LONG_USER_NAME(20, 'u');
+
+// The length Windows gives a UTF-8 path: its UTF-16 units, two for a
+// character beyond U+FFFF.
+size_t windows_length(std::string_view path) {
+    size_t units = 0;
+    for (char c : path) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
 
 const DistributionEntry* find_ignoring_case(const DistributionTree& tree, const std::string& path) {
     for (const DistributionEntry& e : tree.entries)
@@ -64,8 +76,7 @@ void check_names(const DistributionTree& tree, CheckReport& report) {
     for (const DistributionEntry& e : tree.entries) {
         if (!e.representable)
             add_diagnostic(report, e.shown, 0, SEVERITY_ERROR,
-                           "a name with a character Windows-1252 does not have: Setup works with Windows-1252 "
-                           "names and cannot copy it; rename it");
+                           "a name that is no Unicode text: Setup cannot name a copy of it; rename it");
         else if (!is_valid_file_name(entry_name(e.path)))
             add_diagnostic(report, e.shown, 0, SEVERITY_ERROR, "a name Windows files cannot have; rename it");
         if (e.link)
@@ -84,12 +95,12 @@ void check_path_lengths(const DistributionTree& tree, CheckReport& report) {
         if (e.folder || copy_rule(setup, entry_name(e.path)) != COPY_INSTALLED) continue;
         for (const std::string& base : {all_users, per_user}) {
             std::string installed = base + e.path;
-            if (installed.size() <= MAX_PATH_LENGTH) continue;
+            if (windows_length(installed) <= MAX_PATH_LENGTH) continue;
             if (reported++ < 20)
-                add_diagnostic(report, e.shown, 0, SEVERITY_ERROR,
-                               "installed as " + quoted(installed) + ", " + std::to_string(installed.size()) +
-                                   " characters: Windows paths hold at most 259, so the copy fails on the user's "
-                                   "machine; shorten the folders or names");
+                add_diagnostic(report, e.shown, 0, SEVERITY_WARNING,
+                               "installed as " + quoted(installed) + ", " + std::to_string(windows_length(installed)) +
+                                   " characters: Setup copies and the uninstaller removes it, but many programs "
+                                   "and Explorer cannot open a path of more than 259; shorten the folders or names");
             break;
         }
     }
@@ -97,7 +108,7 @@ void check_path_lengths(const DistributionTree& tree, CheckReport& report) {
                              "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Tarvo\\" +
                              setup.program_name + "\\";
     for (const std::string* name : {&setup.shortcut1_name, &setup.shortcut2_name})
-        if (!name->empty() && (menu + *name + ".lnk").size() > MAX_PATH_LENGTH)
+        if (!name->empty() && windows_length(menu + *name + ".lnk") > MAX_PATH_LENGTH)
             add_diagnostic(report, "setup.ini", 0, SEVERITY_ERROR,
                            "the shortcut " + quoted(*name) + " in the Start menu would be a path of more than 259 "
                            "characters; shorten the program name or the shortcut name");

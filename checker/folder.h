@@ -1,6 +1,6 @@
-// The checker's only contact with the disk: listing folders and reading
-// files, read-only.  folder_posix.cpp serves the host, folder_win32.cpp the
-// Windows console program.
+// The checker's only contact with its system: listing folders, reading
+// files (read-only), its command line and its output.  folder_posix.cpp
+// serves the host, folder_win32.cpp the Windows console program.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,8 @@
 
 struct FolderEntry {
     std::string native;       // the name as the disk holds it, to reach the entry
-    std::string name;         // the name in Windows-1252, as the installer sees it
-    bool representable;       // false: the name has no Windows-1252 spelling
+    std::string name;         // the name as UTF-8 text, as the installer sees it
+    bool representable;       // false: the name is no Unicode text (its bad parts shown as "?" in `name`)
     bool folder;
     bool link;                // a symbolic link or junction: never followed
     int64_t size;             // bytes of a file
@@ -31,22 +31,21 @@ std::string native_path(const std::string& folder, const std::string& native_nam
 // when it cannot be read.
 bool read_file_bytes(const std::string& path, size_t limit, std::string* bytes, bool* whole);
 
-// What the folder is called on the command line, as an absolute path where
-// the system can give one.
-std::string absolute_folder(const std::string& folder);
+// The arguments after the program's name, as UTF-8: on Windows from the
+// system's Unicode command line, so that a folder named in any language
+// arrives whole.
+std::vector<std::string> command_arguments(int argc, char** argv);
 
-// A Windows-1252 text as this system's console shows it: UTF-8 on the host,
-// the bytes themselves on Windows.
-std::string console_text(std::string_view windows1252);
+// One line of UTF-8 text on standard output: on a Windows console through
+// its Unicode interface, written anywhere else as UTF-8 bytes.
+void write_output_line(std::string_view utf8);
 
 // On Windows, libraries loaded by name come from the system folder only,
 // never from the tool's folder or the current one; called first.
 void search_system_folder_only_on_windows();
 
-// Standard output takes bytes as they are (no line-end translation), and
-// console lines end with this.
+// Standard output takes bytes as they are (no line-end translation).
 void set_binary_output();
-extern const char* const CONSOLE_LINE_END;
 
 // The user's folders the previews assume: this user's on Windows, a typical
 // user's on the host.

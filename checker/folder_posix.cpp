@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include "checker/folder.h"
 #include "checker/previews.h"
@@ -14,22 +12,51 @@
 
 namespace {
 
-// NTFS keeps names in the order of their upper-case forms; for the
-// Windows-1252 letters that is this, close enough for a listing's order.
-unsigned char upper(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return c - 32;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
+// The upper case of the letters NTFS's table folds that most names use:
+// Latin-1, Greek and Cyrillic; close enough for a listing's order.
+unsigned upper(unsigned c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+    if (c == 0xFF) return 0x178;
+    if (c == 0x3C2) return 0x3A3;  // final sigma
+    if ((c >= 0x3B1 && c <= 0x3CB) || (c >= 0x430 && c <= 0x44F)) return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
     return c;
 }
 
-bool ntfs_before(const FolderEntry& a, const FolderEntry& b) {
-    size_t n = std::min(a.name.size(), b.name.size());
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char x = upper(static_cast<unsigned char>(a.name[i]));
-        unsigned char y = upper(static_cast<unsigned char>(b.name[i]));
-        if (x != y) return x < y;
+// A name as NTFS orders it: the UTF-16 units of its upper-case form.
+std::u16string ntfs_key(const std::string& name) {
+    std::u16string key;
+    for (size_t i = 0; i < name.size();) {
+        size_t length = std::min(utf8_length(static_cast<unsigned char>(name[i])), name.size() - i);
+        unsigned code = length == 1 ? static_cast<unsigned char>(name[i])
+                                    : static_cast<unsigned char>(name[i]) & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) code = code << 6 | (static_cast<unsigned char>(name[i + k]) & 0x3F);
+        code = upper(code);
+        if (code >= 0x10000) {
+            key += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            code = 0xDC00 + ((code - 0x10000) & 0x3FF);
+        }
+        key += static_cast<char16_t>(code);
+        i += length;
     }
-    return a.name.size() < b.name.size();
+    return key;
+}
+
+// A name that is not UTF-8, for messages: its valid parts, "?" for each
+// byte of the rest.
+std::string shown_name(const std::string& native) {
+    std::string shown;
+    for (size_t i = 0; i < native.size();) {
+        size_t length = utf8_length(static_cast<unsigned char>(native[i]));
+        if (i + length <= native.size() && is_utf8(std::string_view(native).substr(i, length))) {
+            shown.append(native, i, length);
+            i += length;
+        } else {
+            shown += '?';
+            ++i;
+        }
+    }
+    return shown;
 }
 
 }  // namespace
@@ -42,10 +69,10 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
         std::string native = d->d_name;
         if (native == "." || native == "..") continue;
         FolderEntry e{native, native, true, false, false, 0, 0};
-        // Names on this disk are UTF-8; one that is not, or holds a
-        // character Windows-1252 lacks, has no name the installer can use.
-        e.representable = utf8_to_windows1252(native, &e.name);
-        if (!e.representable) e.name = utf8_to_windows1252_shown(native);
+        // Names on this disk are UTF-8; one that is not has no name on
+        // Windows.
+        e.representable = is_utf8(native);
+        if (!e.representable) e.name = shown_name(native);
         struct stat facts;
         std::string path = native_path(folder, native);
         if (lstat(path.c_str(), &facts) == 0) {
@@ -59,7 +86,10 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
         entries.push_back(e);
     }
     closedir(dir);
-    std::stable_sort(entries.begin(), entries.end(), ntfs_before);
+    std::vector<std::pair<std::u16string, FolderEntry>> keyed;
+    for (FolderEntry& e : entries) keyed.emplace_back(ntfs_key(e.name), std::move(e));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < keyed.size(); ++i) entries[i] = std::move(keyed[i].second);
     return true;
 }
 
@@ -94,20 +124,15 @@ bool read_file_bytes(const std::string& path, size_t limit, std::string* bytes, 
     return !failed;
 }
 
-std::string absolute_folder(const std::string& folder) {
-    char* resolved = realpath(folder.c_str(), nullptr);
-    if (!resolved) return folder;
-    std::string result = resolved;
-    std::free(resolved);
-    return result;
-}
+std::vector<std::string> command_arguments(int argc, char** argv) { return {argv + 1, argv + argc}; }
 
-std::string console_text(std::string_view windows1252) { return windows1252_to_utf8(windows1252); }
+void write_output_line(std::string_view utf8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fputc('\n', stdout);
+}
 
 UserFolders user_folders() { return sample_user_folders(); }
 
 void search_system_folder_only_on_windows() {}
 
 void set_binary_output() {}
-
-const char* const CONSOLE_LINE_END = "\n";

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
@@ -9,45 +10,12 @@
 #include "checker/folder.h"
 #include "checker/previews.h"
 #include "runtime/loaded_library.h"
+#include "runtime/unicode.h"
 #include "shell/shell.h"
-
-namespace {
-
-// The Windows-1252 spelling of a name, or false when it has none: Windows
-// would otherwise hand the installer's ANSI calls a best-fit look-alike,
-// which names no file.
-bool windows1252_name(const wchar_t* wide, std::string* name) {
-    int length = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return false;
-    std::string bytes(static_cast<size_t>(length), '\0');
-    BOOL used_default = FALSE;
-    WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, -1, bytes.data(), length, nullptr, &used_default);
-    bytes.resize(static_cast<size_t>(length) - 1);
-    *name = bytes;
-    return !used_default;
-}
-
-std::wstring wide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring result(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
-    result.resize(result.size() - 1);
-    return result;
-}
-
-std::string narrow(const std::wstring& text) {
-    int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(length > 0 ? static_cast<size_t>(length) : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, result.data(), length, nullptr, nullptr);
-    result.resize(result.size() - 1);
-    return result;
-}
-
-}  // namespace
 
 bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
     entries.clear();
-    std::wstring pattern = wide(folder);
+    std::wstring pattern = file_path(folder);
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L"*";
     WIN32_FIND_DATAW data;
@@ -57,8 +25,11 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries) {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
         FolderEntry e{};
-        e.representable = windows1252_name(data.cFileName, &e.name);
-        e.native = e.representable ? e.name : narrow(name);
+        e.name = narrow(name);
+        e.native = e.name;
+        // NTFS keeps any 16-bit units, a lone half of a surrogate pair
+        // among them: such a name has no UTF-8 spelling that leads back.
+        e.representable = wide(e.name) == name;
         e.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         e.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         e.size = e.folder ? 0 : (static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
@@ -75,8 +46,8 @@ std::string native_path(const std::string& folder, const std::string& native_nam
 }
 
 bool read_file_bytes(const std::string& path, size_t limit, std::string* bytes, bool* whole) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(file_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bytes->clear();
     *whole = true;
@@ -101,17 +72,32 @@ bool read_file_bytes(const std::string& path, size_t limit, std::string* bytes, 
     return !failed;
 }
 
-std::string absolute_folder(const std::string& folder) {
-    DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return folder;
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(folder.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return folder;
-    full.resize(length);
-    return full;
+// The C runtime's argv holds the ANSI code page's spelling, with "?" for
+// what it lacks.
+std::vector<std::string> command_arguments(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** split = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!split) return arguments;
+    for (int i = 1; i < count; ++i) arguments.push_back(narrow(split[i]));
+    LocalFree(split);
+    return arguments;
 }
 
-std::string console_text(std::string_view windows1252) { return std::string(windows1252); }
+// A console shows UTF-16 text whatever its code page; a redirected output
+// is a file, which gets UTF-8.
+void write_output_line(std::string_view utf8) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0, written = 0;
+    if (out != INVALID_HANDLE_VALUE && GetConsoleMode(out, &mode)) {
+        std::fflush(stdout);
+        std::wstring text = wide(utf8) + L"\r\n";
+        WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fwrite("\r\n", 1, 2, stdout);
+}
 
 // Read only: the shell is not asked to make a missing folder.
 UserFolders user_folders() {
@@ -125,5 +111,3 @@ UserFolders user_folders() {
 void search_system_folder_only_on_windows() { search_system_folder_only(); }
 
 void set_binary_output() { _setmode(_fileno(stdout), _O_BINARY); }
-
-const char* const CONSOLE_LINE_END = "\r\n";

@@ -18,9 +18,10 @@ std::string left_out_reason(CopyRule rule) {
     switch (rule) {
     case COPY_LEFT_INSTALLER: return "the installer's own file";
     case COPY_LEFT_SPLASH: return "the splash program, copied only with \"Copier le fichier Tarvo.exe=1\"";
-    case COPY_LEFT_UPDATE_PROGRAM: return "the update program (\"Mise \xE0 jour\"), run from a copy and deleted";
+    case COPY_LEFT_UPDATE_PROGRAM:
+        return "the update program (\"" + std::string(KEY_UPDATE_PROGRAM) + "\"), run from a copy and deleted";
     case COPY_LEFT_INSTALL_PROGRAM:
-        return "the install-time program (\"Lancer \xE0 l'installation\"), run from a copy and deleted";
+        return "the install-time program (\"" + std::string(KEY_INSTALL_PROGRAM) + "\"), run from a copy and deleted";
     default: return "";
     }
 }

@@ -7,8 +7,9 @@
 //
 // The first prints the diagnostics and then what Setup would do (--quiet:
 // the diagnostics only); --record prints only the Uninstall.dat that Setup
-// would write, byte for byte.  It reads and never writes.  Exit code: 0 clean, 1 warnings only,
-// 2 errors (3 for a command line it does not understand).
+// would write, byte for byte; everything else it prints is UTF-8 text.  It
+// reads and never writes.  Exit code: 0 clean, 1 warnings only, 2 errors (3
+// for a command line it does not understand).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "checker/folder.h"
 #include "checker/previews.h"
 #include "installer/setup.h"
+#include "runtime/code_page.h"
 #include "runtime/line_split.h"
 
 namespace {
@@ -33,9 +35,8 @@ struct Options {
     std::string folder;
 };
 
-bool parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
+bool parse(const std::vector<std::string>& arguments, Options& o) {
+    for (const std::string& a : arguments) {
         if (a == "--english") o.english = true;
         else if (a == "--current-user") o.current_user = true;
         else if (a == "--record") o.record_only = true;
@@ -61,9 +62,9 @@ void print_preview(const InstallPreview& p, const Options& o) {
     }
     say("  result page: " + p.size_line);
     say("  Uninstall.dat as Setup completes it:");
-    std::string line;
-    for (size_t at = 0; at < p.record.size();) {
-        at = next_line(p.record, at, &line);
+    std::string text = decode_stored_text(p.record), line;
+    for (size_t at = 0; at < text.size();) {
+        at = next_line(text, at, &line);
         say("    | " + line);
     }
     say("  entry in Windows' list of programs:");
@@ -105,7 +106,7 @@ int run_uninstall_preview(const Options& o) {
 int main(int argc, char** argv) {
     search_system_folder_only_on_windows();
     Options o;
-    if (!parse(argc, argv, o)) {
+    if (!parse(command_arguments(argc, argv), o)) {
         std::fputs("usage: tarvo-check [--english] [--current-user] [--quiet | --record] DISTRIBUTION-FOLDER\n"
                    "       tarvo-check --uninstall INSTALL-FOLDER\n",
                    stderr);

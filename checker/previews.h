@@ -33,7 +33,7 @@ struct InstallPreview {
     int64_t total_size = 0;
     std::string size_line;              // the result page's disk-space line
     IntegrationPlan plan;
-    std::string record;                 // the completed Uninstall.dat, byte for byte
+    std::string record;                 // the completed Uninstall.dat, byte for byte as Setup writes it
     bool apps_listed = false;           // "Applications et fonctionnalités" is not 0
     std::string apps_root;              // HKEY_LOCAL_MACHINE (all users) or HKEY_CURRENT_USER
     AppsEntry apps_entry;               // dated with INSTALL_DAY; empty when not listed

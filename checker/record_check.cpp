@@ -33,9 +33,29 @@ bool looks_like_header(const std::string& line) {
 }
 
 bool holds_high_bytes_as_utf8(const std::string& line) {
-    std::string unused;
     return std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
-           utf8_to_windows1252(line, &unused);
+           is_utf8(line);
+}
+
+size_t characters(std::string_view text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The bytes of the first `count` characters of UTF-8 text.
+size_t leading_bytes(std::string_view text, size_t count) {
+    size_t at = 0;
+    for (; count > 0 && at < text.size(); --count) at += utf8_length(static_cast<unsigned char>(text[at]));
+    return std::min(at, text.size());
+}
+
+std::vector<std::string> lines_of(std::string_view text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t at = 0; at < text.size();) {
+        at = next_line(text, at, &line);
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 // What becomes of the files Setup appends when the template's last header
@@ -71,6 +91,8 @@ struct RecordScan {
     RecordSection section = SECTION_NONE;
     bool any_header = false;
     int appending_header = 0;  // the line of the header the installed files fall under; -1: said on line 2
+    bool utf8_form = false;    // the file starts with a UTF-8 byte-order mark
+    bool read_as_utf8 = false; // and is UTF-8 after it, so Setup reads it as UTF-8
 };
 
 void error(RecordScan& scan, int line, const std::string& message) {
@@ -93,9 +115,9 @@ void check_language_lines(RecordScan& scan, const std::vector<std::string>& line
         return;
     }
     const std::string& second = lines[1];
-    if (second.size() != 2 || looks_like_header(strip_blanks(second)))
-        error(scan, 2, "Setup writes the language code over the first two bytes of this line, turning " +
-                           quoted(second) + " into " + quoted("FR" + second.substr(std::min<size_t>(2, second.size()))) +
+    if (characters(second) != 2 || looks_like_header(strip_blanks(second)))
+        error(scan, 2, "Setup writes the language code over the first two characters of this line, turning " +
+                           quoted(second) + " into " + quoted("FR" + second.substr(leading_bytes(second, 2))) +
                            "; line 2 should hold two characters only, such as \"--\"");
 }
 
@@ -139,14 +161,28 @@ void check_entry(RecordScan& scan, int number, const std::string& entry) {
     }
 }
 
-void check_line(RecordScan& scan, int number, const std::string& raw) {
+// UTF-8 text in a template read as Windows-1252: its bytes read as other
+// characters, a header or a name no longer what the author wrote.
+void check_misread_utf8(RecordScan& scan, int number, const std::string& raw, const std::string& text) {
+    if (!holds_high_bytes_as_utf8(raw)) return;
+    if (scan.utf8_form)
+        error(scan, number, "UTF-8 text in a file that is not UTF-8 throughout: Setup reads such a template as "
+                            "Windows-1252, byte-order mark or not, and reads " + quoted(text) + "; save "
+                            "Uninstall.dat as UTF-8 throughout");
+    else
+        error(scan, number, "UTF-8 text without a byte-order mark: Setup and the uninstaller read such a file as "
+                            "Windows-1252, and read " + quoted(text) + "; save Uninstall.dat as Windows-1252 "
+                            "(ANSI) or as UTF-8 with a byte-order mark");
+}
+
+// `raw`: the line's bytes; `text`: the line as Setup and the uninstaller
+// read it.
+void check_line(RecordScan& scan, int number, const std::string& raw, const std::string& text) {
     if (raw.size() >= LINE_LIMIT)
         error(scan, number, "a line of " + std::to_string(raw.size()) + " bytes or more: the uninstaller reads "
                             "its first 63,999 bytes only");
-    if (holds_high_bytes_as_utf8(raw))
-        error(scan, number, "UTF-8 text: the uninstaller compares headers and names as Windows-1252 bytes, and "
-                            "reads " + quoted(raw) + "; save Uninstall.dat as Windows-1252 (ANSI)");
-    std::string line = strip_blanks(raw);
+    if (!scan.read_as_utf8) check_misread_utf8(scan, number, raw, text);
+    std::string line = strip_blanks(text);
     if (line.empty()) return;
     RecordSection section = scan.section;
     bool last = number == scan.appending_header;
@@ -178,17 +214,16 @@ void check_line(RecordScan& scan, int number, const std::string& raw) {
 
 }  // namespace
 
+// A template is Windows-1252, or UTF-8 after its byte-order mark, as Setup
+// reads it; decoding keeps every line end where it was, so the lines of the
+// bytes and of the text match one for one.
 void check_record_template(std::string_view bytes, const DistributionTree& tree, CheckReport& report) {
     RecordScan scan{report, tree};
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        warning(scan, 1, "the file starts with a UTF-8 byte-order mark: save Uninstall.dat as Windows-1252 "
-                         "(ANSI), without one");
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t at = 0; at < bytes.size();) {
-        at = next_line(bytes, at, &line);
-        lines.push_back(line);
-    }
+    scan.utf8_form = bytes.substr(0, 3) == UTF8_MARK;
+    std::string_view body = scan.utf8_form ? bytes.substr(3) : bytes;
+    scan.read_as_utf8 = scan.utf8_form && is_utf8(body);
+    std::vector<std::string> raw_lines = lines_of(body);
+    std::vector<std::string> lines = lines_of(decode_stored_text(bytes));
     if (bytes.find('\0') != std::string_view::npos)
         warning(scan, 0, "NUL bytes: the uninstaller takes each as a line end; save the file as plain text");
     check_language_lines(scan, lines);
@@ -199,7 +234,7 @@ void check_record_template(std::string_view bytes, const DistributionTree& tree,
         scan.appending_header = -1;
     // Line 2 is the placeholder, never an entry.
     for (size_t i = 0; i < lines.size(); ++i)
-        if (i != 1) check_line(scan, static_cast<int>(i + 1), lines[i]);
+        if (i != 1) check_line(scan, static_cast<int>(i + 1), raw_lines[i], lines[i]);
     if (scan.appending_header == 0)
         error(scan, 0, "no section header: Setup appends the installed files and shortcuts outside any section, "
                        "where " + appended_files_fate(SECTION_NONE) + "; end the template with \"[Fichiers]\"");

@@ -15,7 +15,7 @@ struct Diagnostic {
     std::string file;  // relative to the folder checked, "/" between names
     int line;          // from 1; 0 for the file as a whole
     Severity severity;
-    std::string message;  // Windows-1252 bytes, as every text of the kit
+    std::string message;  // UTF-8, as every text of the kit
 };
 
 struct CheckReport {

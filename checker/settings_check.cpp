@@ -5,6 +5,7 @@
 #include "checker/checks.h"
 #include "installer/settings_layout.h"
 #include "installer/setup.h"
+#include "runtime/code_page.h"
 #include "runtime/settings.h"
 #include "runtime/text.h"
 
@@ -113,7 +114,7 @@ std::string_view check_bytes(SettingsScan& scan, std::string_view bytes) {
                     "setting after it takes its default; save the file as plain text");
         bytes = bytes.substr(0, nul);
     }
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    if (bytes.substr(0, 3) == UTF8_MARK)
         error(scan, 1, "the file starts with a UTF-8 byte-order mark: the first line does not start with \"[\", so its "
                  "group is not found and its keys take their defaults; save setup.ini as Windows-1252 (ANSI), "
                  "without a byte-order mark");
@@ -129,7 +130,7 @@ void check_encoding(SettingsScan& scan, const std::vector<SettingsLine>& lines) 
                                "CR LF (Windows) or LF line ends");
         if (holds_utf8(line.text) && reported++ < 10)
             error(scan, line.number, "UTF-8 text: Setup reads setup.ini as Windows-1252, so the user sees " +
-                                   quoted(line.text) + "; save setup.ini as Windows-1252 (ANSI)");
+                                   quoted(windows1252_to_utf8(line.text)) + "; save setup.ini as Windows-1252 (ANSI)");
     }
 }
 
@@ -244,15 +245,18 @@ void check_values(SettingsScan& scan) {
         warning(scan, 0, "no group \"[" + std::string(GROUP_TEXT_EN) + "]\": page 1 shows nine empty lines in English");
 }
 
+// The encoding is checked on the file's bytes; the rest on its text as
+// Setup reads it, Windows-1252 decoded once, which keeps every line end and
+// NUL byte where it was.
 void check_all(SettingsScan& scan, std::string_view bytes) {
-    std::string_view text = check_bytes(scan, bytes);
-    std::vector<SettingsLine> lines = reader_lines(text);
-    check_encoding(scan, lines);
-    for (const SettingsLine& line : lines) {
+    std::string_view read = check_bytes(scan, bytes);
+    check_encoding(scan, reader_lines(read));
+    std::string text = windows1252_to_utf8(read);
+    for (const SettingsLine& line : reader_lines(text)) {
         if (!line.text.empty() && line.text[0] == '[') check_header(scan, line);
         else check_key(scan, line);
     }
-    open_settings_text(bytes);
+    open_settings_text(windows1252_to_utf8(bytes));
     setup = SetupState{};
     read_settings_fields();
     check_values(scan);

@@ -7,6 +7,7 @@
 #include "installer/apps_entry.h"
 #include "runtime/file.h"
 #include "runtime/run_log.h"
+#include "runtime/unicode.h"
 
 namespace {
 
@@ -15,18 +16,21 @@ namespace {
 // version wrote stays.  False when it cannot be written whole.
 bool write_entry(HKEY root, const AppsEntry& entry) {
     HKEY entries = nullptr;
-    if (RegCreateKeyExA(root, APPS_ENTRIES_KEY, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &entries,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, wide(APPS_ENTRIES_KEY).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                        nullptr, &entries, nullptr) != ERROR_SUCCESS)
         return false;
-    RegDeleteTreeA(entries, entry.key.c_str());
+    std::wstring name = wide(entry.key);
+    RegDeleteTreeW(entries, name.c_str());
     HKEY key = nullptr;
-    bool written = RegCreateKeyExA(entries, entry.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
-                                   nullptr, &key, nullptr) == ERROR_SUCCESS;
+    bool written = RegCreateKeyExW(entries, name.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                                   &key, nullptr) == ERROR_SUCCESS;
     for (const AppsEntryValue& v : entry.values) {
         if (!written) break;
-        const BYTE* data = v.number ? reinterpret_cast<const BYTE*>(&v.dword) : reinterpret_cast<const BYTE*>(v.text.c_str());
-        DWORD size = v.number ? sizeof v.dword : static_cast<DWORD>(v.text.size() + 1);
-        written = RegSetValueExA(key, v.name, 0, v.number ? REG_DWORD : REG_SZ, data, size) == ERROR_SUCCESS;
+        std::wstring text = wide(v.text);
+        const BYTE* data = v.number ? reinterpret_cast<const BYTE*>(&v.dword) : reinterpret_cast<const BYTE*>(text.c_str());
+        DWORD size = v.number ? sizeof v.dword : static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        written = RegSetValueExW(key, wide(v.name).c_str(), 0, v.number ? REG_DWORD : REG_SZ, data, size) ==
+                  ERROR_SUCCESS;
     }
     if (key) RegCloseKey(key);
     RegCloseKey(entries);
@@ -39,17 +43,17 @@ bool write_entry(HKEY root, const AppsEntry& entry) {
 // an update whose settings list it no more leaves no entry of the earlier
 // version behind.
 void unregister_apps_entry() {
-    std::string key = std::string(APPS_ENTRIES_KEY) + "\\" + apps_entry_key(setup.program_name);
+    std::wstring key = wide(std::string(APPS_ENTRIES_KEY) + "\\" + apps_entry_key(setup.program_name));
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         HKEY entry = nullptr;
-        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &entry) != ERROR_SUCCESS) continue;
-        char location[1024];
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &entry) != ERROR_SUCCESS) continue;
+        wchar_t location[1024];
         DWORD size = sizeof location;
-        bool ours = RegGetValueA(entry, nullptr, "InstallLocation", RRF_RT_REG_SZ, nullptr, location, &size) ==
+        bool ours = RegGetValueW(entry, nullptr, L"InstallLocation", RRF_RT_REG_SZ, nullptr, location, &size) ==
                         ERROR_SUCCESS &&
-                    comparable_path(location) == comparable_path(setup.install_dir);
+                    comparable_path(narrow(location)) == comparable_path(setup.install_dir);
         RegCloseKey(entry);
-        if (ours && RegDeleteKeyExA(root, key.c_str(), KEY_WOW64_64KEY, 0) == ERROR_SUCCESS)
+        if (ours && RegDeleteKeyExW(root, key.c_str(), KEY_WOW64_64KEY, 0) == ERROR_SUCCESS)
             run_log("Taken out of Windows' list of programs: " + apps_entry_key(setup.program_name));
     }
 }

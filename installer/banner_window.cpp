@@ -19,7 +19,7 @@ HWND open_banner_window(int number, int banner, const POINT* place) {
     ShowWindow(window, SW_SHOW);
     if (!set_gadget_parent(window)) return nullptr;
     create_button(banner, 0, 0, 310, 135, "", BUTTON_IMAGE | BUTTON_FLAT);
-    SendMessageA(gadget_handle(banner), BM_SETIMAGE, IMAGE_BITMAP,
+    SendMessageW(gadget_handle(banner), BM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(image_handle(BANNER_IMAGE)));
     set_accessible_name(banner, T(DESIGNER_LICENCE));  // it opens what that button opens
     return window;

@@ -1,5 +1,7 @@
 #include "installer/setup.h"
 
+#include "runtime/code_page.h"
+
 // The two text tables, in catalogue order: entry N of a table is TN.  Each
 // ends with "FIN".  Texts are used byte for byte, blanks included.
 namespace {
@@ -144,12 +146,13 @@ TextCatalogue catalogue;
 const char* spoken_name(SpokenName which) { return SPOKEN_NAMES[setup.language == "FR" ? 0 : 1][which]; }
 
 // Fills entries 1 to 47 from the table of the chosen language, up to and
-// including its end mark.
+// including its end mark.  The tables hold the texts' Windows-1252 bytes;
+// the catalogue, the program's text (UTF-8).
 void load_catalogue(const std::string& language) {
     const char* const* table = language == "FR" ? FRENCH_TEXTS : ENGLISH_TEXTS;
     int n = 0;
     do {
         ++n;
-        catalogue.entries[n] = table[n - 1];
+        catalogue.entries[n] = windows1252_to_utf8(table[n - 1]);
     } while (catalogue.entries[n] != "FIN" && n < 100);
 }

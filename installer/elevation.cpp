@@ -34,9 +34,7 @@ std::string handover_parameters(const InstallChoices& choices, HWND wizard) {
 std::string elevated_program() {
     if (!setup_run.options.package.empty() && file_size(setup_run.options.package) >= 0)
         return setup_run.options.package;
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(own, length) : "";
+    return program_file();
 }
 
 }  // namespace
@@ -54,20 +52,20 @@ bool hand_over_to_elevated_run(const InstallChoices& choices, HWND wizard, int* 
     std::string program = elevated_program();
     if (program.empty()) return false;
     std::string parameters = handover_parameters(choices, wizard);
-    std::string folder = current_folder();
-    SHELLEXECUTEINFOA info{};
+    std::wstring file = wide(program), arguments = wide(parameters), folder = wide(current_folder());
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = wizard;
-    info.lpVerb = "runas";
-    info.lpFile = program.c_str();
-    info.lpParameters = parameters.c_str();
+    info.lpVerb = L"runas";
+    info.lpFile = file.c_str();
+    info.lpParameters = arguments.c_str();
     info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     run_log("Handed over to an elevated run: " + program + " " + parameters);
     // The elevated run writes its own lines into the same log.
     suspend_run_log();
-    if (!ShellExecuteExA(&info) || !info.hProcess) {
+    if (!ShellExecuteExW(&info) || !info.hProcess) {
         resume_run_log();
         run_log("The elevation was declined: nothing changed.");
         return false;

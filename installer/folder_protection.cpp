@@ -19,12 +19,12 @@ namespace {
 // *paths; links are listed and not entered.  False when some folder of it
 // cannot be listed.
 bool held_entries(const std::string& folder, std::vector<HeldEntry>& held, std::vector<std::string>& paths) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(file_path(folder + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     bool listed = true;
     do {
-        std::string name = found.cFileName;
+        std::string name = narrow(found.cFileName);
         if (name == "." || name == "..") continue;
         std::string path = folder + name;
         bool link = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
@@ -32,7 +32,7 @@ bool held_entries(const std::string& folder, std::vector<HeldEntry>& held, std::
         paths.push_back(path);
         if (!link && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             listed = held_entries(path + "\\", held, paths) && listed;
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return listed;
 }

@@ -1,5 +1,9 @@
 #include "installer/install_plan.h"
 
+#include <algorithm>
+
+#include "runtime/code_page.h"
+
 #include "runtime/line_split.h"
 
 namespace {
@@ -47,7 +51,8 @@ std::vector<std::string> integration_records(const IntegrationPlan& plan) {
 // end, and an empty one holds just the code.
 std::string completed_record(std::string_view template_bytes, const std::string& language,
                              const std::vector<std::string>& records) {
-    std::string record(template_bytes);
+    bool utf8_template = template_bytes.substr(0, 3) == UTF8_MARK;
+    std::string record = decode_stored_text(template_bytes);
     std::string line;
     bool open_last_line = false;
     if (!record.empty()) {
@@ -56,12 +61,18 @@ std::string completed_record(std::string_view template_bytes, const std::string&
     }
     size_t placeholder = next_line(record, 0, &line);
     std::string code = language.substr(0, 2);
-    if (record.size() < placeholder + code.size()) record.resize(placeholder + code.size());
-    record.replace(placeholder, code.size(), code);
+    // The placeholder is two characters, whatever bytes they take.
+    size_t replaced = 0;
+    for (size_t n = 0; n < code.size() && placeholder + replaced < record.size(); ++n)
+        replaced += utf8_length(static_cast<unsigned char>(record[placeholder + replaced]));
+    replaced = std::min(replaced, record.size() - std::min(placeholder, record.size()));
+    if (record.size() < placeholder) record.resize(placeholder);
+    record.replace(placeholder, replaced, code);
     if (open_last_line) record += "\r\n";
     for (size_t i = 0; i < records.size(); ++i) {
         record += records[i];
         if (i + 1 < records.size()) record += "\r\n";
     }
-    return record;
+    // A template the author wrote in UTF-8 stays so.
+    return utf8_template ? UTF8_MARK + record : encode_stored_text(record);
 }

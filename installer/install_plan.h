@@ -47,7 +47,9 @@ std::vector<std::string> integration_records(const IntegrationPlan& plan);
 
 // The completed Uninstall.dat: the installed template with the first two
 // letters of `language` written over the start of its second line, then the
-// record lines joined by CR LF, the last without a line end.  A template
+// record lines joined by CR LF, the last without a line end, all in the
+// template's form: Windows-1252 while every character fits it, else UTF-8
+// after its mark (a template written in UTF-8 stays UTF-8).  A template
 // whose last line has no line end gets CR LF before the first record line:
 // otherwise every installed file would count as an entry of the last
 // section, to be run or kept instead of deleted.  Without a template the

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "installer/install_plan.h"
+#include "runtime/code_page.h"
 #include "installer/setup_ui.h"
 #include "installer/size_format.h"
 #include "runtime/runtime.h"
@@ -125,7 +126,9 @@ void make_shortcut(const PlannedShortcut& shortcut) {
 // recognise this installation; recorded only when it could be written.
 void write_update_information(const IntegrationPlan& plan) {
     if (!create_file(INFORMATION_FILE, plan.update_information_file)) return;
-    for (const std::string& line : plan.update_information) write_line(line);
+    std::string text;
+    for (const std::string& line : plan.update_information) text += line + "\r\n";
+    write_text(encode_stored_text(text));
     close_file(INFORMATION_FILE);
     record_uninstall_entry(plan.update_information_file);
 }
@@ -218,13 +221,13 @@ bool folder_takes_files(const std::string& folder) {
     for (unsigned attempt = 0; probe == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
         std::string name =
             folder + "~tarvo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
-        probe = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        probe = CreateFileW(file_path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (probe == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }
     bool takes_files = probe != INVALID_HANDLE_VALUE;
     if (takes_files) CloseHandle(probe);
-    if (made) RemoveDirectoryA(folder.c_str());
+    if (made) RemoveDirectoryW(file_path(folder).c_str());
     return takes_files;
 }
 
@@ -256,19 +259,20 @@ bool write_uninstall_record() {
     // A template copied from read-only media arrives read-only; the record is
     // the installer's own file, so it is made writable first.
     if (is_read_only_file(path))
-        SetFileAttributesA(path.c_str(), GetFileAttributesA(path.c_str()) & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(file_path(path).c_str(), GetFileAttributesW(file_path(path).c_str()) & ~FILE_ATTRIBUTE_READONLY);
     if (!open_file(RECORD_FILE, path)) {
         // Without its record the installation cannot be uninstalled: say so
         // rather than let the log's success stand alone.
         message_box(T(ERROR_TITLE), T(COPY_FAILED_BEFORE_NAME) + "Uninstall.dat" + T(COPY_FAILED_AFTER_NAME) + "\n" + T(COPY_FAILED_ADVICE), 0);
         return false;
     }
-    // The completed record starts with the template's bytes but for the
-    // language code and is never shorter, so writing it from the start
-    // leaves exactly it in the file.
+    // The completed record is written over the template, from the start;
+    // the file ends where it does (a template in UTF-8 may lose a byte or
+    // two where its placeholder held letters of more than one).
     std::string record = completed_record(read_all(), setup.language, install_run.uninstall_records);
     file_seek(0);
     bool written = write_text(record) == static_cast<int>(record.size());
+    truncate_file();
     close_file(RECORD_FILE);
     return written;
 }

@@ -9,7 +9,7 @@ namespace {
 void build_licence_pages(const std::string& folder) {
     HWND window = window_handle();
     // Created without the tool-window style, so inverting the bit sets it.
-    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) ^ WS_EX_TOOLWINDOW);
+    SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) ^ WS_EX_TOOLWINDOW);
     ShowWindow(window, SW_SHOW);
     // The first size is computed for a normal caption; the second corrects
     // for the smaller tool caption, so the inner height is exactly 250.

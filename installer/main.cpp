@@ -129,7 +129,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     init_runtime();
     enable_jpeg_decoder();
     load_image_from_memory(BANNER_IMAGE, banner_jpeg, banner_jpeg_size);
-    const SetupOptions& o = setup_run.options = parse_setup_options(command_line_parameters(GetCommandLineA()));
+    const SetupOptions& o = setup_run.options = parse_setup_options(command_line_parameters(command_line()));
     // Asked for, the list of switches shows even in a silent run.
     set_silent_run(is_silent(o) && !o.help);
     bool wizard = o.understood && !o.help && !is_silent(o) && !o.handover;

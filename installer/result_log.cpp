@@ -32,7 +32,7 @@ LogDrawing drawing;
 void log_line(const std::string& text) {
     HWND list = gadget_handle(LOG_LIST);
     if (list && !drawing.held) {
-        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         drawing.held = true;
     }
     add_item(LOG_LIST, -1, text);
@@ -46,7 +46,7 @@ void repaint_log(bool now) {
     HWND list = gadget_handle(LOG_LIST);
     if (!list) return;
     if (drawing.held) {
-        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         drawing.held = false;
     }
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);

@@ -3,6 +3,8 @@
 // too, and in a silent run only there: message_box.)
 #include <windows.h>
 
+#include <cstdio>
+
 #include "installer/setup_ui.h"
 #include "kit_version.h"
 #include "runtime/run_log.h"
@@ -41,10 +43,10 @@ bool open_setup_log() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     char stamp[32];
-    wsprintfA(stamp, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
               now.wSecond);
     run_log(std::string("Setup.exe of the Tarvo installation kit ") + KIT_VERSION_TEXT + ", " + stamp);
-    run_log("Command line: " + std::string(command_line_parameters(GetCommandLineA())));
+    run_log("Command line: " + std::string(command_line_parameters(command_line())));
     run_log("Distribution folder: " + current_folder());
     run_log("Program: " + program_title() + ", publisher " + setup.publisher);
     run_log(std::string("Display: ") + display_name(o.display));

@@ -19,19 +19,19 @@ inline constexpr char KEY_NAME[] = "Nom";
 inline constexpr char KEY_VERSION[] = "Version";
 inline constexpr char KEY_PUBLISHER[] = "Editeur";
 // Lancer après installation
-inline constexpr char KEY_RUN_AFTER[] = "Lancer apr\xE8s installation";
+inline constexpr char KEY_RUN_AFTER[] = "Lancer apr\xC3\xA8s installation";
 inline constexpr char KEY_SHORTCUT1_TARGET[] = "Raccourci 1 - Cible";
 inline constexpr char KEY_SHORTCUT1_NAME[] = "Raccourci 1 - Nom";
 inline constexpr char KEY_SHORTCUT2_TARGET[] = "Raccourci 2 - Cible";
 inline constexpr char KEY_SHORTCUT2_NAME[] = "Raccourci 2 - Nom";
 inline constexpr char KEY_COPY_SPLASH[] = "Copier le fichier Tarvo.exe";
 // Mise à jour
-inline constexpr char KEY_UPDATE_PROGRAM[] = "Mise \xE0 jour";
+inline constexpr char KEY_UPDATE_PROGRAM[] = "Mise \xC3\xA0 jour";
 // Lancer à l'installation
-inline constexpr char KEY_INSTALL_PROGRAM[] = "Lancer \xE0 l'installation";
+inline constexpr char KEY_INSTALL_PROGRAM[] = "Lancer \xC3\xA0 l'installation";
 inline constexpr char KEY_MULTILINGUAL[] = "Programme multilangue";
 // Applications et fonctionnalités
-inline constexpr char KEY_APPS_ENTRY[] = "Applications et fonctionnalit\xE9s";
+inline constexpr char KEY_APPS_ENTRY[] = "Applications et fonctionnalit\xC3\xA9s";
 // The publisher named when setup.ini names none.
 inline constexpr char DEFAULT_PUBLISHER[] = "Tarvo";
 // The presentation lines of page 1: "ligne1" to "ligne9".

@@ -143,7 +143,7 @@ std::string setup_help_text() {
            "\n"
            "/VERYSILENT ou /S : installe sans rien afficher\n"
            // /SILENT : n'affiche que la page des résultats, qui se ferme seule
-           "/SILENT : n'affiche que la page des r\xE9sultats, qui se ferme seule\n"
+           "/SILENT : n'affiche que la page des r\xC3\xA9sultats, qui se ferme seule\n"
            // /DIR="dossier", ou /D=dossier en dernier et sans guillemets : le dossier d'installation
            "/DIR=\"dossier\", ou /D=dossier en dernier et sans guillemets : le dossier d'installation\n"
            "/ALLUSERS ou /CURRENTUSER : pour tous les utilisateurs, ou pour l'utilisateur actuel seul\n"
@@ -152,13 +152,13 @@ std::string setup_help_text() {
            // /LOG="fichier" : le journal de l'installation (/LOG seul : dans le dossier temporaire)
            "/LOG=\"fichier\" : le journal de l'installation (/LOG seul : dans le dossier temporaire)\n"
            // /SUPPRESSMSGBOXES, /NORESTART, /SP-, /NOCANCEL : acceptées, sans effet
-           "/SUPPRESSMSGBOXES, /NORESTART, /SP-, /NOCANCEL : accept\xE9" "es, sans effet\n"
+           "/SUPPRESSMSGBOXES, /NORESTART, /SP-, /NOCANCEL : accept\xC3\xA9" "es, sans effet\n"
            // Sans /SILENT ni /VERYSILENT, les options préremplissent l'assistant.
-           "Sans /SILENT ni /VERYSILENT, les options pr\xE9remplissent l'assistant.\n"
+           "Sans /SILENT ni /VERYSILENT, les options pr\xC3\xA9remplissent l'assistant.\n"
            // Une installation silencieuse accepte la licence au nom des utilisateurs.
            "Une installation silencieuse accepte la licence au nom des utilisateurs.\n"
            // Codes de sortie : 0 réussite ; 1602 abandon ; 1603 échec ; 1618 une autre installation est en cours ; 1639 ligne de commande invalide.
-           "Codes de sortie : 0 r\xE9ussite ; 1602 abandon ; 1603 \xE9" "chec ; "
+           "Codes de sortie : 0 r\xC3\xA9ussite ; 1602 abandon ; 1603 \xC3\xA9" "chec ; "
            "1618 une autre installation est en cours ; 1639 ligne de commande invalide.\n"
            "\n"
            "/VERYSILENT or /S: installs showing nothing\n"
@@ -177,11 +177,11 @@ std::string setup_help_text() {
 
 std::string invalid_switch_text(const std::string& typed) {
     // installé
-    return invalid_switch_text(typed, "Setup.exe", "install\xE9", "installed");
+    return invalid_switch_text(typed, "Setup.exe", "install\xC3\xA9", "installed");
 }
 
 std::string log_not_written_text(const std::string& path) {
     // Le journal ne peut pas être écrit : ... Rien n'a été installé.
-    return "Le journal ne peut pas \xEAtre \xE9" "crit : " + path + "\nRien n'a \xE9t\xE9 install\xE9.\n\n"
+    return "Le journal ne peut pas \xC3\xAAtre \xC3\xA9" "crit : " + path + "\nRien n'a \xC3\xA9t\xC3\xA9 install\xC3\xA9.\n\n"
            "The log cannot be written: " + path + "\nNothing was installed.";
 }

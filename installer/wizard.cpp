@@ -27,7 +27,7 @@ void build_charter_page() {
     std::string charter = T(CHARTER_ONLY_INSTALL_FOLDER) + "\n" + T(CHARTER_INTEGRATION) + "\n\n" +
                           T(CHARTER_CLEAN_INSTALLATION) + "\n\n" + T(CHARTER_APPRECIATION);
     // Charte de qualité :
-    int frame = static_cast<int>(create_frame(-1, 2, 3, 300, 200, "Charte de qualit\xE9 :"));
+    int frame = static_cast<int>(create_frame(-1, 2, 3, 300, 200, "Charte de qualit\xC3\xA9 :"));
     set_gadget_font(frame, title_font);
     create_text(-1, 8, 21, 288, 165, charter);
     create_button(QUIT_PAGE_2, 198, 220, 100, 22, T(QUIT));

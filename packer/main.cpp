@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "checker/checks.h"
 #include "checker/console.h"
@@ -30,13 +31,13 @@ struct Options {
     std::string folder, output, certificate, password_file, stub;
 };
 
-bool parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        bool has_value = i + 1 < argc;
-        if (a == "--sign" && has_value) o.certificate = argv[++i];
-        else if (a == "--password-file" && has_value) o.password_file = argv[++i];
-        else if (a == "--stub" && has_value) o.stub = argv[++i];
+bool parse(const std::vector<std::string>& arguments, Options& o) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        bool has_value = i + 1 < arguments.size();
+        if (a == "--sign" && has_value) o.certificate = arguments[++i];
+        else if (a == "--password-file" && has_value) o.password_file = arguments[++i];
+        else if (a == "--stub" && has_value) o.stub = arguments[++i];
         else if (!a.empty() && a[0] == '-') return false;
         else if (o.folder.empty()) o.folder = a;
         else if (o.output.empty()) o.output = a;
@@ -88,7 +89,7 @@ int pack(const Options& o) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!o.certificate.empty()) {
         bool signed_ok = sign_package(written, o.output, o.certificate, o.password_file, title, &error);
-        std::remove(written.c_str());
+        remove_file(written);
         if (!signed_ok) {
             say("error: " + error);
             return FAILED;
@@ -96,7 +97,7 @@ int pack(const Options& o) {
     }
     if (!package_reads_back(o.output)) {
         say("error: " + o.output + " does not read back as a package; it was removed");
-        std::remove(o.output.c_str());
+        remove_file(o.output);
         return FAILED;
     }
     char ratio[32];
@@ -118,11 +119,12 @@ int pack(const Options& o) {
 int main(int argc, char** argv) {
     search_system_folder_only_on_windows();
     Options o;
-    if (!parse(argc, argv, o)) {
+    if (!parse(command_arguments(argc, argv), o)) {
         std::fputs("usage: tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] "
                    "[--stub FILE]\n",
                    stderr);
         return USAGE_ERROR;
     }
+    set_binary_output();
     return pack(o);
 }

@@ -50,7 +50,7 @@ bool add_record(PayloadWriter& w, const PackageRecord& record) {
 
 // A file's bytes, read in pieces; exactly `size` of them, as its record says.
 bool add_file_bytes(PayloadWriter& w, const DistributionEntry& e, std::string* error) {
-    std::FILE* in = std::fopen(e.native.c_str(), "rb");
+    std::FILE* in = open_file(e.native, "rb");
     if (!in) {
         *error = e.shown + ": cannot be read";
         return false;
@@ -107,7 +107,7 @@ bool write_package(const DistributionTree& tree, const std::string& stub, const 
                    const std::string& output, PackFacts* facts, std::string* error) {
     *facts = PackFacts{};
     PayloadWriter w;
-    w.out = std::fopen(output.c_str(), "wb");
+    w.out = open_file(output, "wb");
     if (!w.out) {
         *error = output + ": cannot be written";
         return false;
@@ -138,7 +138,7 @@ bool write_package(const DistributionTree& tree, const std::string& stub, const 
     if (std::fclose(w.out) != 0) ok = false;
     if (!ok) {
         *error = reason.empty() ? output + ": cannot be written (is the disk full?)" : reason;
-        std::remove(output.c_str());
+        remove_file(output);
     }
     return ok;
 }
@@ -146,13 +146,13 @@ bool write_package(const DistributionTree& tree, const std::string& stub, const 
 bool sign_package(const std::string& unsigned_file, const std::string& output, const std::string& certificate,
                   const std::string& password_file, const std::string& title, std::string* error) {
     // The signing tool does not write over an earlier output.
-    std::remove(output.c_str());
+    remove_file(output);
     int code = run_tool({"osslsigncode", "sign", "-pkcs12", certificate, "-readpass", password_file, "-n", title, "-h",
                          "sha256", "-in", unsigned_file, "-out", output});
     if (code == 0) return true;
     *error = code < 0 ? "osslsigncode cannot be started: install it (Debian: osslsigncode) to sign packages"
                       : "osslsigncode could not sign the package (exit code " + std::to_string(code) + ")";
-    std::remove(output.c_str());
+    remove_file(output);
     return false;
 }
 

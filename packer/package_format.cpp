@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/code_page.h"
 #include "runtime/path_text.h"
 
 #define XXH_STATIC_LINKING_ONLY
@@ -170,7 +171,9 @@ StreamEvent next_stream_event(StreamReader& reader, const unsigned char* bytes, 
 }
 
 bool is_safe_package_path(std::string_view path) {
-    if (path.empty() || path.size() > MAX_PATH_BYTES) return false;
+    // Bytes that are no UTF-8 would reach the disk as U+FFFD, two paths
+    // as one.
+    if (path.empty() || path.size() > MAX_PATH_BYTES || !is_utf8(path)) return false;
     size_t start = 0;
     for (;;) {
         size_t end = path.find('\\', start);

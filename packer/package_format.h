@@ -15,7 +15,9 @@
 #include <string_view>
 #include <vector>
 
-constexpr char PACKAGE_MAGIC[8] = {'T', 'A', 'R', 'V', 'O', 'P', 'K', '1'};
+// "TARVOPK1" packages held Windows-1252 names; this form holds UTF-8, and
+// its own magic keeps a reader from taking one form for the other.
+constexpr char PACKAGE_MAGIC[8] = {'T', 'A', 'R', 'V', 'O', 'P', 'K', '2'};
 constexpr size_t TRAILER_SIZE = 56;
 
 // Record kinds of the payload's stream.
@@ -57,7 +59,7 @@ uint64_t payload_checksum(const void* data, size_t size);
 struct PackageRecord {
     uint8_t kind = RECORD_FILE;
     uint32_t attributes = 0;
-    std::string path;   // title text, or a relative path: Windows-1252, "\" between names
+    std::string path;   // title text, or a relative path: UTF-8, "\" between names
     uint64_t size = 0;  // file bytes that follow the record's header
 };
 
@@ -85,7 +87,7 @@ enum StreamEvent {
 StreamEvent next_stream_event(StreamReader& reader, const unsigned char* bytes, size_t count, size_t* used,
                               const unsigned char** data, size_t* data_count);
 
-// A path a package may hold: relative, "\" between names, each name one a
-// Windows file can have (no drive, no "..", no device name, no ":" that
-// would open an alternate stream), at most 1024 bytes.
+// A path a package may hold: UTF-8, relative, "\" between names, each name
+// one a Windows file can have (no drive, no "..", no device name, no ":"
+// that would open an alternate stream), at most 1024 bytes.
 bool is_safe_package_path(std::string_view path);

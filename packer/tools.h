@@ -1,8 +1,10 @@
 // The packer's contact with its system: where the self-extracting program
-// comes from, and starting the signing tool.  tools_posix.cpp serves the
-// host, tools_win32.cpp the Windows console program.
+// comes from, starting the signing tool, and the files it writes, named in
+// UTF-8.  tools_posix.cpp serves the host, tools_win32.cpp the Windows
+// console program.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,5 +17,8 @@ bool load_stub(const std::string& path, std::string* bytes, std::string* error);
 // its exit code, or -1 when it could not be started.
 int run_tool(const std::vector<std::string>& arguments);
 
-// Renames over an existing file; false when it fails.
-bool replace_file(const std::string& from, const std::string& to);
+// std::fopen for a UTF-8 path; mode "rb" or "wb".
+std::FILE* open_file(const std::string& path, const char* mode);
+
+// Deletes a file; false when it fails.
+bool remove_file(const std::string& path);

@@ -49,4 +49,6 @@ int run_tool(const std::vector<std::string>& arguments) {
     return WEXITSTATUS(status);
 }
 
-bool replace_file(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+std::FILE* open_file(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+bool remove_file(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -2,6 +2,7 @@
 
 #include "checker/folder.h"
 #include "packer/tools.h"
+#include "runtime/unicode.h"
 
 extern const unsigned char stub_program[];
 extern const size_t stub_program_size;
@@ -36,10 +37,11 @@ int run_tool(const std::vector<std::string>& arguments) {
         }
         command += '"';
     }
-    STARTUPINFOA start{};
+    std::wstring line = wide(command);
+    STARTUPINFOW start{};
     start.cb = sizeof start;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process))
         return -1;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
@@ -49,6 +51,9 @@ int run_tool(const std::vector<std::string>& arguments) {
     return static_cast<int>(code);
 }
 
-bool replace_file(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+// The C runtime's narrow functions take the ANSI code page's names.
+std::FILE* open_file(const std::string& path, const char* mode) {
+    return _wfopen(file_path(path).c_str(), wide(mode).c_str());
 }
+
+bool remove_file(const std::string& path) { return DeleteFileW(file_path(path).c_str()) != 0; }

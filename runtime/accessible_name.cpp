@@ -12,6 +12,7 @@
 
 #include "runtime/gadget.h"
 #include "runtime/gadget_internal.h"
+#include "runtime/unicode.h"
 
 namespace {
 
@@ -47,9 +48,7 @@ void set_accessible_name(int gadget, const std::string& name) {
     HWND control = gadget_handle(gadget);
     IAccPropServices* service = control ? property_service() : nullptr;
     if (!service) return;
-    int length = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring text(length, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), text.data(), length);
+    std::wstring text = wide(name);
     if (SUCCEEDED(service->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, ACC_NAME, text.c_str())) &&
         std::find(annotations.named.begin(), annotations.named.end(), control) == annotations.named.end())
         annotations.named.push_back(control);

@@ -22,9 +22,11 @@ void append_utf8(std::string& out, unsigned code) {
     }
 }
 
-// The Windows-1252 byte of a character, or -1.
+// The Windows-1252 byte of a character, or -1.  The five bytes the code
+// page leaves undefined stand for their own code points both ways.
 int windows1252_byte(unsigned code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<int>(code);
+    if (code < 0xA0 && !HIGH_CONTROLS[code - 0x80]) return static_cast<int>(code);
     for (int i = 0; i < 32; ++i)
         if (HIGH_CONTROLS[i] == code) return 0x80 + i;
     return -1;
@@ -77,6 +79,35 @@ std::string utf8_to_windows1252_shown(std::string_view text) {
         i += length;
     }
     return result;
+}
+
+bool is_utf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        unsigned code = 0;
+        size_t length = 1;
+        if (!next_utf8(text, i, &code, &length) || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string decode_stored_text(std::string_view bytes) {
+    std::string_view mark = UTF8_MARK;
+    if (bytes.substr(0, mark.size()) != mark) return windows1252_to_utf8(bytes);
+    bytes.remove_prefix(mark.size());
+    return is_utf8(bytes) ? std::string(bytes) : windows1252_to_utf8(bytes);
+}
+
+std::string decode_stored_line(std::string_view line, bool utf8_form) {
+    return utf8_form && is_utf8(line) ? std::string(line) : windows1252_to_utf8(line);
+}
+
+// Windows-1252 bytes that begin as the mark does ("ï»¿") would read back
+// as the mark: such a text takes the UTF-8 form.
+std::string encode_stored_text(std::string_view text) {
+    std::string single_bytes;
+    if (utf8_to_windows1252(text, &single_bytes) && single_bytes.compare(0, 3, UTF8_MARK) != 0) return single_bytes;
+    return UTF8_MARK + std::string(text);
 }
 
 bool utf8_to_windows1252(std::string_view text, std::string* out) {

@@ -18,7 +18,7 @@ ScaleFunctions functions;
 
 template <typename Function>
 Function user32_function(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
 const ScaleFunctions& scale_functions() {

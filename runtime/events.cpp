@@ -46,7 +46,7 @@ constexpr ULONGLONG SERVICE_INTERVAL_MS = 50;
 // what it was asked to paint would otherwise get WM_PAINT for ever.
 constexpr int SERVICE_MESSAGE_LIMIT = 1000;
 // Where a window keeps the control that had the focus when it was left.
-constexpr char LAST_FOCUS_PROPERTY[] = "KitLastFocus";
+constexpr wchar_t LAST_FOCUS_PROPERTY[] = L"KitLastFocus";
 
 struct Event {
     int code;
@@ -74,13 +74,13 @@ int take_event() {
 }
 
 bool is_list_box(HWND control) {
-    char name[16];
-    return GetClassNameA(control, name, sizeof name) > 0 && lstrcmpiA(name, "ListBox") == 0;
+    wchar_t name[16];
+    return GetClassNameW(control, name, 16) > 0 && lstrcmpiW(name, L"ListBox") == 0;
 }
 
 bool is_tab_stop(HWND top, HWND control) {
     return IsWindow(control) && IsChild(top, control) && IsWindowEnabled(control) &&
-           IsWindowVisible(control) && (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP);
+           IsWindowVisible(control) && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP);
 }
 
 // Index in `order` of the gadget that holds the focus (the focus may sit in
@@ -115,36 +115,36 @@ bool can_hold_focus(HWND top, HWND control) {
     return control && IsChild(top, control) && IsWindowVisible(control) && IsWindowEnabled(control);
 }
 
-bool is_class(HWND window, const char* class_name) {
-    char name[32];
-    return window && GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, class_name) == 0;
+bool is_class(HWND window, const wchar_t* class_name) {
+    wchar_t name[32];
+    return window && GetClassNameW(window, name, 32) > 0 && lstrcmpiW(name, class_name) == 0;
 }
 
 // The button a key presses in `top`: the one named by the shown page
 // deepest below it, else by the window itself; nullptr for none.
 struct KeyButtonSearch {
-    const char* property;
+    const wchar_t* property;
     HWND button;
 };
 
 BOOL CALLBACK find_key_button(HWND child, LPARAM data) {
     auto* search = reinterpret_cast<KeyButtonSearch*>(data);
-    if (HANDLE button = GetPropA(child, search->property); button && IsWindowVisible(child))
+    if (HANDLE button = GetPropW(child, search->property); button && IsWindowVisible(child))
         search->button = static_cast<HWND>(button);
     return TRUE;
 }
 
-HWND key_button(HWND top, const char* property) {
+HWND key_button(HWND top, const wchar_t* property) {
     KeyButtonSearch search{property, nullptr};
     EnumChildWindows(top, find_key_button, reinterpret_cast<LPARAM>(&search));
-    return search.button ? search.button : static_cast<HWND>(GetPropA(top, property));
+    return search.button ? search.button : static_cast<HWND>(GetPropW(top, property));
 }
 
 // As the dialogs of the system press their default button: the click's
 // notification, without moving the focus.
 bool press_button(HWND top, HWND button) {
     if (!can_hold_focus(top, button)) return false;
-    SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     return true;
 }
@@ -159,14 +159,14 @@ void move_between_options(HWND top, HWND option, bool forward) {
         HWND next = group[((forward ? at + step : at - step) % count + count) % count];
         if (!can_hold_focus(top, next)) continue;
         SetFocus(next);
-        if (SendMessageA(next, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(next, BM_CLICK, 0, 0);
+        if (SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageW(next, BM_CLICK, 0, 0);
         return;
     }
 }
 
 // From the keyboard, the focus is drawn from here on (a window opened with
 // the mouse hides it until then, as the system's dialogs do).
-void show_focus(HWND top) { SendMessageA(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0); }
+void show_focus(HWND top) { SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0); }
 
 // True when the key was taken.  Held keys repeat arrows and pages, but
 // press a button only once.
@@ -184,13 +184,13 @@ bool take_key(const MSG& msg) {
     case VK_RETURN:
     case VK_ESCAPE: {
         // An open drop-down list takes these keys itself.
-        if (is_class(focus, "ComboBox") && SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0)) return false;
+        if (is_class(focus, L"ComboBox") && SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0)) return false;
         if (repeated) return true;
         bool enter = key == VK_RETURN;
         if (HWND button = key_button(top, enter ? ENTER_BUTTON_PROPERTY : ESCAPE_BUTTON_PROPERTY))
             return press_button(top, button);
-        if (!enter && (GetWindowLongA(top, GWL_STYLE) & WS_SYSMENU)) {
-            SendMessageA(top, WM_CLOSE, 0, 0);
+        if (!enter && (GetWindowLongW(top, GWL_STYLE) & WS_SYSMENU)) {
+            SendMessageW(top, WM_CLOSE, 0, 0);
             return true;
         }
         return false;
@@ -211,7 +211,7 @@ bool take_key(const MSG& msg) {
     case VK_END:
         // Left and right stay with a tab control: they change its page.
         if (key == VK_LEFT || key == VK_RIGHT) return false;
-        if (focus && focus != top && !is_class(focus, WC_TABCONTROLA)) return false;
+        if (focus && focus != top && !is_class(focus, WC_TABCONTROLW)) return false;
         return scroll_shown_web_view(top, key);
     }
     return false;
@@ -238,9 +238,9 @@ void dispatch(MSG& msg) {
     HWND active = GetActiveWindow();
     HACCEL accelerators = active ? window_accelerators(active) : nullptr;
     ++events.dispatching;
-    if (!take_key(msg) && (!accelerators || !TranslateAcceleratorA(active, accelerators, &msg))) {
+    if (!take_key(msg) && (!accelerators || !TranslateAcceleratorW(active, accelerators, &msg))) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     --events.dispatching;
 }
@@ -281,14 +281,14 @@ bool service_waiting_messages() {
     ++events.servicing;
     bool quit = false;
     MSG msg;
-    for (int taken = 0; taken < SERVICE_MESSAGE_LIMIT && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++taken) {
+    for (int taken = 0; taken < SERVICE_MESSAGE_LIMIT && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++taken) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             quit = true;
             break;
         }
         if (is_user_input(msg.message) || (!msg.hwnd && msg.message == WAKE_MESSAGE)) continue;
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     --events.servicing;
     events.last_service = GetTickCount64();
@@ -303,8 +303,8 @@ int next_event(bool wait) {
     for (;;) {
         if (!events.queue.empty()) return take_event();
         MSG msg;
-        bool got = wait ? GetMessageA(&msg, nullptr, 0, 0) != -1
-                        : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
+        bool got = wait ? GetMessageW(&msg, nullptr, 0, 0) != -1
+                        : PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
         if (!got) return events.queue.empty() ? 0 : take_event();
         if (!msg.hwnd && msg.message == WAKE_MESSAGE) continue;
         dispatch(msg);
@@ -317,7 +317,7 @@ int next_event(bool wait) {
 void raise_event(int code, int gadget, int type) {
     if (events.servicing > 0) return;  // a close request or a click during a long run
     events.queue.push_back(Event{code, gadget, type});
-    if (events.dispatching == 0) PostThreadMessageA(GetCurrentThreadId(), WAKE_MESSAGE, 0, 0);
+    if (events.dispatching == 0) PostThreadMessageW(GetCurrentThreadId(), WAKE_MESSAGE, 0, 0);
 }
 
 void reset_events() { events = EventSource{}; }
@@ -334,11 +334,11 @@ LRESULT CALLBACK program_window_proc(HWND window, UINT message, WPARAM wparam, L
         if (LOWORD(wparam) == WA_INACTIVE) {
             HWND focus = GetFocus();
             if (focus && IsChild(window, focus)) {
-                SetPropA(window, LAST_FOCUS_PROPERTY, focus);
+                SetPropW(window, LAST_FOCUS_PROPERTY, focus);
             } else {
-                RemovePropA(window, LAST_FOCUS_PROPERTY);
+                RemovePropW(window, LAST_FOCUS_PROPERTY);
             }
-        } else if (HWND last = static_cast<HWND>(GetPropA(window, LAST_FOCUS_PROPERTY));
+        } else if (HWND last = static_cast<HWND>(GetPropW(window, LAST_FOCUS_PROPERTY));
                    !HIWORD(wparam) && can_hold_focus(window, last)) {
             SetFocus(last);
             return 0;
@@ -348,16 +348,16 @@ LRESULT CALLBACK program_window_proc(HWND window, UINT message, WPARAM wparam, L
         rescale_window(window, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
         return 0;
     }
-    return DefWindowProcA(window, message, wparam, lparam);
+    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 bool focus_first_tab_stop(HWND container) {
     HWND top = GetAncestor(container, GA_ROOT);
     for (HWND control : gadgets_in_creation_order()) {
         if (!IsChild(container, control) || !is_tab_stop(top, control)) continue;
-        if (is_option(control) && SendMessageA(control, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        if (is_option(control) && SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED)
             for (HWND other : option_group(control))
-                if (is_tab_stop(top, other) && SendMessageA(other, BM_GETCHECK, 0, 0) == BST_CHECKED) control = other;
+                if (is_tab_stop(top, other) && SendMessageW(other, BM_GETCHECK, 0, 0) == BST_CHECKED) control = other;
         SetFocus(control);
         return true;
     }

@@ -4,10 +4,12 @@
 
 #include <vector>
 
+#include "runtime/code_page.h"
 #include "runtime/line_split.h"
 #include "runtime/numbered_table.h"
 #include "runtime/path_text.h"
 #include "runtime/text.h"
+#include "runtime/unicode.h"
 
 namespace {
 
@@ -22,11 +24,12 @@ struct FileEntry {
     std::vector<char> buffer;
     size_t next = 0;  // first unread byte of the buffer
     size_t end = 0;   // end of the valid bytes of the buffer
+    bool utf8 = false;  // its text is UTF-8 (it begins with the mark), not Windows-1252
 };
 
 struct Listing {
     HANDLE search = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAA data{};
+    WIN32_FIND_DATAW data{};
     bool first_delivered = false;
 };
 
@@ -35,7 +38,7 @@ struct FileLibrary {
     NumberedTable<Listing> listings{10, 10, 0x10000, 0x7FFFFFFE};
     int current_file = -1;
     int current_listing = -1;
-    WIN32_FIND_DATAA last_entry{};
+    WIN32_FIND_DATAW last_entry{};
 };
 
 FileLibrary lib;
@@ -68,6 +71,17 @@ void settle(FileEntry& f) {
     f.next = f.end = 0;
 }
 
+// After the UTF-8 mark the file's text is UTF-8; without it the bytes read
+// are given back.
+void skip_utf8_mark(FileEntry& f) {
+    std::string_view mark = UTF8_MARK;
+    if (!refill(f)) return;
+    if (f.end - f.next >= mark.size() && std::string_view(f.buffer.data() + f.next, mark.size()) == mark) {
+        f.next += mark.size();
+        f.utf8 = true;
+    }
+}
+
 void close_entry(FileEntry& f) {
     if (f.handle != INVALID_HANDLE_VALUE) CloseHandle(f.handle);
     f.handle = INVALID_HANDLE_VALUE;
@@ -87,7 +101,7 @@ intptr_t open_numbered(int number, const std::string& path, DWORD access, DWORD 
     // Windows refuses to open a read-only file for writing; Wine lets its
     // superuser do it, so the refusal is made here for both.
     if ((access & GENERIC_WRITE) && is_read_only_file(path)) return 0;
-    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+    HANDLE h = CreateFileW(file_path(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
     FileEntry f;
@@ -98,6 +112,9 @@ intptr_t open_numbered(int number, const std::string& path, DWORD access, DWORD 
         return 0;
     }
     lib.current_file = stored;
+    // A file read from its start tells its form by its first bytes.
+    FileEntry* opened = lib.files.find(stored);
+    if ((access & GENERIC_READ) && disposition != CREATE_ALWAYS) skip_utf8_mark(*opened);
     return number == -1 ? stored : reinterpret_cast<intptr_t>(h);
 }
 
@@ -108,7 +125,23 @@ bool is_drive(const std::string& path) {
     return false;
 }
 
-bool is_dot_entry(const char* name) {
+// The next line's bytes, without its end.
+std::string read_line_bytes(FileEntry& f) {
+    std::string line;
+    for (;;) {
+        if (f.next == f.end && !refill(f)) return line;
+        const char* start = f.buffer.data() + f.next;
+        LineScan scan = scan_line(start, f.end - f.next);
+        append_line_part(line, start, scan.content);
+        f.next += scan.content;
+        if (!scan.ended) continue;
+        ++f.next;
+        if (scan.cr && peek_byte(f) == '\n') ++f.next;
+        return line;
+    }
+}
+
+bool is_dot_entry(const wchar_t* name) {
     return (name[0] == '.' && name[1] == 0) || (name[0] == '.' && name[1] == '.' && name[2] == 0);
 }
 
@@ -118,27 +151,22 @@ int64_t file_size(const std::string& path) {
     if (path.empty()) return -1;
     if (is_drive(path)) {
         std::string root = path.substr(0, 2) + "\\";
-        return GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR ? -1 : -2;
+        return GetDriveTypeW(wide(root).c_str()) == DRIVE_NO_ROOT_DIR ? -1 : -2;
     }
     std::string p = path;
     if (p.back() == '\\') p.pop_back();
     // Attributes rather than a search, so that wildcards in a name never match
     // some other file.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (p.empty() || !GetFileAttributesExA(p.c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (p.empty() || !GetFileAttributesExW(file_path(p).c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -2;
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 std::string full_path(const std::string& path) {
     if (path.empty()) return "";
-    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return "";
-    std::string full(needed, '\0');
-    DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return "";
-    full.resize(length);
-    return full;
+    std::wstring given = wide(path);
+    return system_text([&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(given.c_str(), size, buffer, nullptr); });
 }
 
 std::string comparable_path(const std::string& path) {
@@ -149,20 +177,21 @@ std::string comparable_path(const std::string& path) {
 }
 
 bool is_read_only_file(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(file_path(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int create_directory(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
+    return CreateDirectoryW(file_path(path).c_str(), nullptr) ? 1 : 0;
 }
 
 int copy_file(const std::string& source, const std::string& destination) {
     // Most copies make a new file, which needs no look at what it replaces;
     // a look-up of a missing name costs as much as the copy's own (Wine
     // reads the whole folder for a name in another case).
-    if (CopyFileA(source.c_str(), destination.c_str(), TRUE)) return 1;
+    std::wstring from = file_path(source), to = file_path(destination);
+    if (CopyFileW(from.c_str(), to.c_str(), TRUE)) return 1;
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return 0;
     // Windows refuses to overwrite a read-only file; Wine lets its superuser
     // do it, so the refusal is made here for both.
@@ -170,7 +199,7 @@ int copy_file(const std::string& source, const std::string& destination) {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
-    return CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 1 : 0;
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) ? 1 : 0;
 }
 
 namespace {
@@ -179,9 +208,9 @@ namespace {
 // took: removing a stream may count as a write.
 void keep_write_time(const std::string& source, const std::string& copy) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data)) return;
-    HANDLE file = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    if (!GetFileAttributesExW(file_path(source).c_str(), GetFileExInfoStandard, &data)) return;
+    HANDLE file = CreateFileW(file_path(copy).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
     CloseHandle(file);
@@ -196,15 +225,15 @@ void keep_write_time(const std::string& source, const std::string& copy) {
 // for that moment only.  A copy without a mark costs one failed deletion.
 int copy_file_without_download_mark(const std::string& source, const std::string& destination) {
     if (!copy_file(source, destination)) return 0;
-    std::string mark = destination + ":Zone.Identifier";
-    bool removed = DeleteFileA(mark.c_str());
+    std::wstring copy = file_path(destination), mark = copy + L":Zone.Identifier";
+    bool removed = DeleteFileW(mark.c_str());
     if (!removed && GetLastError() == ERROR_ACCESS_DENIED) {
-        DWORD attributes = GetFileAttributesA(destination.c_str());
+        DWORD attributes = GetFileAttributesW(copy.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
             DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-            SetFileAttributesA(destination.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
-            removed = DeleteFileA(mark.c_str());
-            SetFileAttributesA(destination.c_str(), attributes);
+            SetFileAttributesW(copy.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+            removed = DeleteFileW(mark.c_str());
+            SetFileAttributesW(copy.c_str(), attributes);
         }
     }
     if (removed) keep_write_time(source, destination);
@@ -212,7 +241,7 @@ int copy_file_without_download_mark(const std::string& source, const std::string
 }
 
 int delete_file(const std::string& path) {
-    return DeleteFileA(path.c_str()) ? 1 : 0;
+    return DeleteFileW(file_path(path).c_str()) ? 1 : 0;
 }
 
 int delete_directory(const std::string& folder, const std::string& pattern, int flags) {
@@ -221,24 +250,26 @@ int delete_directory(const std::string& folder, const std::string& pattern, int 
     // An empty folder goes at once, without a listing that would find
     // nothing to delete: the uninstaller's clean-up removes one per folder
     // of the installation, and a listing costs more than the removal.
-    if (RemoveDirectoryA(dir.c_str())) return 1;
-    std::string search = dir + (pattern.empty() ? "*.*" : pattern);
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(search.c_str(), &data);
+    std::wstring native_dir = file_path(dir);
+    if (RemoveDirectoryW(native_dir.c_str())) return 1;
+    std::wstring search = file_path(dir + (pattern.empty() ? "*.*" : pattern));
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(search.c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return 0;
     do {
-        std::string path = dir + data.cFileName;
+        std::string path = dir + narrow(data.cFileName);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if ((flags & DELETE_RECURSIVE) && !is_dot_entry(data.cFileName))
                 delete_directory(path, pattern, flags);
         } else {
-            if (flags & DELETE_FORCE) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
+            std::wstring native = file_path(path);
+            if (flags & DELETE_FORCE) SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(native.c_str());
         }
-    } while (FindNextFileA(h, &data));
+    } while (FindNextFileW(h, &data));
     FindClose(h);
-    if (flags & DELETE_FORCE) SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return RemoveDirectoryA(dir.c_str()) ? 1 : 0;
+    if (flags & DELETE_FORCE) SetFileAttributesW(native_dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryW(native_dir.c_str()) ? 1 : 0;
 }
 
 intptr_t read_file(int number, const std::string& path) {
@@ -265,22 +296,12 @@ void close_file(int number) {
 // the file are scanned in turn, and an LF that opens the next buffer-full
 // still belongs to a CR that closed the one before.  A line longer than
 // LINE_LIMIT keeps its first LINE_LIMIT bytes and the reader goes on after
-// its end.
+// its end.  The line's bytes are then read as the file's text form.
 std::string read_line() {
-    std::string line;
     FileEntry* f = current_file();
-    if (!f) return line;
-    for (;;) {
-        if (f->next == f->end && !refill(*f)) return line;
-        const char* start = f->buffer.data() + f->next;
-        LineScan scan = scan_line(start, f->end - f->next);
-        append_line_part(line, start, scan.content);
-        f->next += scan.content;
-        if (!scan.ended) continue;
-        ++f->next;
-        if (scan.cr && peek_byte(*f) == '\n') ++f->next;
-        return line;
-    }
+    if (!f) return "";
+    std::string line = read_line_bytes(*f);
+    return decode_stored_line(line, f->utf8);
 }
 
 std::string read_all() {
@@ -323,6 +344,13 @@ void file_seek(int64_t position) {
     SetFilePointerEx(f->handle, to, nullptr, FILE_BEGIN);
 }
 
+void truncate_file() {
+    FileEntry* f = current_file();
+    if (!f) return;
+    settle(*f);
+    SetEndOfFile(f->handle);
+}
+
 int64_t file_position() {
     FileEntry* f = current_file();
     if (!f) return 0;
@@ -346,9 +374,9 @@ int examine_directory(int number, const std::string& folder, const std::string& 
         if (lib.current_listing == number) lib.current_listing = -1;
     }
     // A failed start leaves the current listing as it was.
-    std::string search = with_backslash(folder) + (pattern.empty() ? "*.*" : pattern);
+    std::wstring search = file_path(with_backslash(folder) + (pattern.empty() ? "*.*" : pattern));
     Listing l;
-    l.search = FindFirstFileA(search.c_str(), &l.data);
+    l.search = FindFirstFileW(search.c_str(), &l.data);
     if (l.search == INVALID_HANDLE_VALUE) return 0;
     int stored = lib.listings.store(number, l);
     if (stored < 0) {
@@ -362,7 +390,7 @@ int examine_directory(int number, const std::string& folder, const std::string& 
 int next_directory_entry() {
     Listing* l = lib.listings.find(lib.current_listing);
     if (!l) return ENTRY_NONE;
-    if (l->first_delivered && !FindNextFileA(l->search, &l->data)) {
+    if (l->first_delivered && !FindNextFileW(l->search, &l->data)) {
         close_listing(*l);
         lib.listings.remove(lib.current_listing);
         lib.current_listing = -1;
@@ -374,7 +402,7 @@ int next_directory_entry() {
 }
 
 std::string directory_entry_name() {
-    return lib.last_entry.cFileName;
+    return narrow(lib.last_entry.cFileName);
 }
 
 int64_t directory_entry_size() {

@@ -1,6 +1,6 @@
-// File and folder operations of the runtime.  Paths are single-byte ANSI
-// texts, absolute or relative to the current directory.  Every operation
-// reports failure through its result and shows nothing.
+// File and folder operations of the runtime.  Paths are UTF-8 texts,
+// absolute or relative to the current directory, of any length.  Every
+// operation reports failure through its result and shows nothing.
 #pragma once
 
 #include <cstdint>
@@ -45,13 +45,17 @@ intptr_t open_file(int number, const std::string& path);    // reading and writi
 intptr_t create_file(int number, const std::string& path);  // writing, truncated
 void close_file(int number);
 
-// These act on the current file, the one most recently opened.
+// These act on the current file, the one most recently opened.  A file
+// read from its start holds Windows-1252 text, or UTF-8 text after a
+// byte-order mark (code_page.h); read_line gives its lines as UTF-8.  The
+// other operations read and write bytes.
 std::string read_line();     // next line without its end (CR LF, LF, CR or NUL); "" at the end
 std::string read_all();      // every byte from the start; the position is then the end
 int end_of_file(int number); // -1 when no byte can be read at the file's position, else 0
 int write_text(const std::string& text);  // bytes written
 int write_line(const std::string& text);  // bytes written, CR LF included
 void file_seek(int64_t position);
+void truncate_file();        // the current file ends at its position
 int64_t file_position();
 int64_t file_length();       // -1 when no file is open
 

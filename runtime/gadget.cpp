@@ -14,10 +14,11 @@
 #include "runtime/gadget_internal.h"
 #include "runtime/window_internal.h"
 #include "runtime/numbered_table.h"
+#include "runtime/unicode.h"
 
 namespace {
 
-constexpr char BASE_PROC_PROPERTY[] = "KitBaseProc";
+constexpr wchar_t BASE_PROC_PROPERTY[] = L"KitBaseProc";
 constexpr int TEXT_LIMIT = 32000;
 
 // A font as load_font made it, at the system's scale, and the same font
@@ -89,11 +90,11 @@ void free_font(int number) {
 }
 
 HFONT make_font(const std::string& face, int points, int flags, int dpi) {
-    return CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL,
+    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL,
                        (flags & FONT_ITALIC) != 0, (flags & FONT_UNDERLINE) != 0, (flags & FONT_STRIKEOUT) != 0,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       face.c_str());
+                       wide(face).c_str());
 }
 
 // The default GUI font is made by the system for its own scale; at another
@@ -102,10 +103,10 @@ HFONT make_font(const std::string& face, int points, int flags, int dpi) {
 // laid out for has grown, so the texts that fit at 96 dpi fit at every
 // scale.
 HFONT make_default_font(int dpi) {
-    LOGFONTA font;
-    if (!GetObjectA(default_gui_font(), sizeof font, &font)) return nullptr;
+    LOGFONTW font;
+    if (!GetObjectW(default_gui_font(), sizeof font, &font)) return nullptr;
     font.lfHeight = default_font_height(font.lfHeight, dpi);
-    return CreateFontIndirectA(&font);
+    return CreateFontIndirectW(&font);
 }
 
 HFONT find_scaled(std::vector<ScaledFont>& fonts, int dpi, HFONT (*make)(const FontRecord*, int),
@@ -123,8 +124,8 @@ HFONT font_at(HFONT font, int dpi) {
     if (!font) return font;
     HFONT found = nullptr;
     if (font == default_gui_font()) {
-        LOGFONTA stock;
-        if (GetObjectA(font, sizeof stock, &stock) && default_font_height(stock.lfHeight, dpi) == stock.lfHeight)
+        LOGFONTW stock;
+        if (GetObjectW(font, sizeof stock, &stock) && default_font_height(stock.lfHeight, dpi) == stock.lfHeight)
             return font;
         found = find_scaled(lib.scaled_default_fonts, dpi, [](const FontRecord*, int d) { return make_default_font(d); },
                             nullptr);
@@ -142,15 +143,14 @@ HFONT font_at(HFONT font, int dpi) {
 }
 
 std::string window_text(HWND window) {
-    int length = std::min(GetWindowTextLengthA(window), TEXT_LIMIT);
+    int length = std::min(GetWindowTextLengthW(window), TEXT_LIMIT);
     if (length <= 0) return "";
-    std::string text(length + 1, '\0');
-    int got = GetWindowTextA(window, text.data(), length + 1);
-    text.resize(std::max(got, 0));
-    return text;
+    std::wstring text(length + 1, L'\0');
+    int got = GetWindowTextW(window, text.data(), length + 1);
+    return narrow(std::wstring_view(text.data(), std::max(got, 0)));
 }
 
-intptr_t create_gadget(int number, const GadgetKindOps& ops, const char* class_name, DWORD style,
+intptr_t create_gadget(int number, const GadgetKindOps& ops, const wchar_t* class_name, DWORD style,
                        DWORD extended_style, const GadgetPlace& place, const std::string& text) {
     int id = begin_gadget(number);
     if (id < 0) return 0;
@@ -178,18 +178,18 @@ int begin_gadget(int number) {
 
 HWND gadget_parent() { return lib.parent; }
 
-HWND create_control(int id, HWND parent, const char* class_name, DWORD style, DWORD extended_style,
+HWND create_control(int id, HWND parent, const wchar_t* class_name, DWORD style, DWORD extended_style,
                     const GadgetPlace& place, const std::string& text) {
     int dpi = window_dpi(parent);
-    HWND control = CreateWindowExA(extended_style, class_name, text.c_str(), style, scaled(place.x, dpi),
+    HWND control = CreateWindowExW(extended_style, class_name, wide(text).c_str(), style, scaled(place.x, dpi),
                                    scaled(place.y, dpi), scaled(place.width, dpi), scaled(place.height, dpi), parent,
                                    reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
+                                   GetModuleHandleW(nullptr), nullptr);
     if (!control) return nullptr;
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(lib.font, dpi)), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(lib.font, dpi)), TRUE);
     // The focus marks of its window: hidden until the keyboard is used.
-    if (auto hidden = static_cast<WORD>(SendMessageA(GetAncestor(parent, GA_ROOT), WM_QUERYUISTATE, 0, 0)))
-        SendMessageA(control, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, hidden), 0);
+    if (auto hidden = static_cast<WORD>(SendMessageW(GetAncestor(parent, GA_ROOT), WM_QUERYUISTATE, 0, 0)))
+        SendMessageW(control, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, hidden), 0);
     return control;
 }
 
@@ -231,7 +231,7 @@ void rescale_gadgets(HWND top, int dpi) {
         } else {
             set_window_place(g.window, g.place, dpi);
         }
-        SendMessageA(g.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(g.font, dpi)), TRUE);
+        SendMessageW(g.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(g.font, dpi)), TRUE);
         if (g.ops->rescale) g.ops->rescale(g, dpi);
     });
 }
@@ -256,17 +256,17 @@ void release_gadgets() {
 }
 
 void subclass_control(HWND control, WNDPROC procedure) {
-    LONG_PTR base = SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-    SetPropA(control, BASE_PROC_PROPERTY, reinterpret_cast<HANDLE>(base));
+    LONG_PTR base = SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+    SetPropW(control, BASE_PROC_PROPERTY, reinterpret_cast<HANDLE>(base));
 }
 
 LRESULT call_base_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
-    WNDPROC base = reinterpret_cast<WNDPROC>(GetPropA(control, BASE_PROC_PROPERTY));
+    WNDPROC base = reinterpret_cast<WNDPROC>(GetPropW(control, BASE_PROC_PROPERTY));
     if (message == WM_NCDESTROY) {
-        RemovePropA(control, BASE_PROC_PROPERTY);
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
+        RemovePropW(control, BASE_PROC_PROPERTY);
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
     }
-    return CallWindowProcA(base, control, message, wparam, lparam);
+    return CallWindowProcW(base, control, message, wparam, lparam);
 }
 
 // --- Where new gadgets go ---
@@ -293,42 +293,42 @@ intptr_t create_button(int number, int x, int y, int width, int height, const st
     GadgetRecord g;
     g.ops = &BUTTON_KIND;
     g.place = GadgetPlace{x, y, width, height};
-    g.window = create_control(id, lib.parent, "BUTTON", BUTTON_STYLE | flags, 0, g.place, text);
+    g.window = create_control(id, lib.parent, L"BUTTON", BUTTON_STYLE | flags, 0, g.place, text);
     if (g.window && (flags & BUTTON_IMAGE)) show_scaled_images(g.window);
     return end_gadget(number, id, g);
 }
 
 intptr_t create_check_box(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, CHECK_BOX_KIND, "BUTTON", CHECK_BOX_STYLE, 0, {x, y, width, height}, text);
+    return create_gadget(number, CHECK_BOX_KIND, L"BUTTON", CHECK_BOX_STYLE, 0, {x, y, width, height}, text);
 }
 
 // The first option after any other gadget starts a group (WS_GROUP); the
 // options that follow it join that group.
 intptr_t create_option(int number, int x, int y, int width, int height, const std::string& text) {
     DWORD style = lib.option_group_open ? NEXT_OPTION_STYLE : FIRST_OPTION_STYLE;
-    return create_gadget(number, OPTION_KIND, "BUTTON", style, 0, {x, y, width, height}, text);
+    return create_gadget(number, OPTION_KIND, L"BUTTON", style, 0, {x, y, width, height}, text);
 }
 
 intptr_t create_frame(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, FRAME_KIND, "BUTTON", FRAME_STYLE, 0, {x, y, width, height}, text);
+    return create_gadget(number, FRAME_KIND, L"BUTTON", FRAME_STYLE, 0, {x, y, width, height}, text);
 }
 
 intptr_t create_text(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, TEXT_KIND, "STATIC", TEXT_STYLE, 0, {x, y, width, height}, text);
+    return create_gadget(number, TEXT_KIND, L"STATIC", TEXT_STYLE, 0, {x, y, width, height}, text);
 }
 
 intptr_t create_edit(int number, int x, int y, int width, int height, const std::string& text) {
-    return create_gadget(number, EDIT_KIND, "EDIT", EDIT_STYLE, WS_EX_CLIENTEDGE,
+    return create_gadget(number, EDIT_KIND, L"EDIT", EDIT_STYLE, WS_EX_CLIENTEDGE,
                          {x, y, width, height}, text);
 }
 
 intptr_t create_combo_box(int number, int x, int y, int width, int height) {
-    return create_gadget(number, COMBO_BOX_KIND, "COMBOBOX", COMBO_BOX_STYLE, WS_EX_CLIENTEDGE,
+    return create_gadget(number, COMBO_BOX_KIND, L"COMBOBOX", COMBO_BOX_STYLE, WS_EX_CLIENTEDGE,
                          {x, y, width, height}, "");
 }
 
 intptr_t create_list_box(int number, int x, int y, int width, int height) {
-    return create_gadget(number, LIST_BOX_KIND, "LISTBOX", LIST_BOX_STYLE, WS_EX_CLIENTEDGE,
+    return create_gadget(number, LIST_BOX_KIND, L"LISTBOX", LIST_BOX_STYLE, WS_EX_CLIENTEDGE,
                          {x, y, width, height}, "");
 }
 
@@ -340,8 +340,8 @@ intptr_t create_progress_bar(int number, int x, int y, int width, int height, in
     GadgetRecord g;
     g.ops = &PROGRESS_BAR_KIND;
     g.place = GadgetPlace{x, y, width, height};
-    g.window = create_control(id, lib.parent, PROGRESS_CLASSA, PROGRESS_BAR_STYLE | flags, 0, g.place, "");
-    if (g.window) SendMessageA(g.window, PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
+    g.window = create_control(id, lib.parent, PROGRESS_CLASSW, PROGRESS_BAR_STYLE | flags, 0, g.place, "");
+    if (g.window) SendMessageW(g.window, PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
     return end_gadget(number, id, g);
 }
 
@@ -374,7 +374,7 @@ void set_text(int number, const std::string& text) {
     if (g->ops->set_text) {
         g->ops->set_text(*g, text);
     } else {
-        SetWindowTextA(g->window, text.c_str());
+        SetWindowTextW(g->window, wide(text).c_str());
     }
 }
 
@@ -400,9 +400,9 @@ void set_key_buttons(int enter, int escape) {
     for (auto [number, property] : {std::pair{enter, ENTER_BUTTON_PROPERTY}, std::pair{escape, ESCAPE_BUTTON_PROPERTY}}) {
         HWND button = number == -1 ? nullptr : gadget_handle(number);
         if (button) {
-            SetPropA(lib.parent, property, button);
+            SetPropW(lib.parent, property, button);
         } else {
-            RemovePropA(lib.parent, property);
+            RemovePropW(lib.parent, property);
         }
     }
 }
@@ -432,5 +432,5 @@ void set_gadget_font(int gadget, intptr_t font) {
     GadgetRecord* g = find_gadget(gadget);
     if (!g) return;
     g->font = chosen;
-    SendMessageA(g->window, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(chosen, window_dpi(g->window))), TRUE);
+    SendMessageW(g->window, WM_SETFONT, reinterpret_cast<WPARAM>(font_at(chosen, window_dpi(g->window))), TRUE);
 }

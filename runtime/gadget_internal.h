@@ -68,7 +68,7 @@ int begin_gadget(int number);  // the number or identifier reserved, -1 on failu
 HWND gadget_parent();
 // The place is given at 96 dpi; the control is made at its window's scale,
 // with the font for new gadgets at that scale.
-HWND create_control(int id, HWND parent, const char* class_name, DWORD style, DWORD extended_style,
+HWND create_control(int id, HWND parent, const wchar_t* class_name, DWORD style, DWORD extended_style,
                     const GadgetPlace& place, const std::string& text);
 // `record.place` is the gadget's place at 96 dpi.
 intptr_t end_gadget(int number, int id, const GadgetRecord& record);
@@ -85,8 +85,8 @@ std::vector<HWND> option_group(HWND option);
 
 // The keyboard.  A gadget list (a window, or a panel page) names the buttons
 // that Enter and Escape press in these window properties (set_key_buttons).
-inline constexpr char ENTER_BUTTON_PROPERTY[] = "KitEnterButton";
-inline constexpr char ESCAPE_BUTTON_PROPERTY[] = "KitEscapeButton";
+inline constexpr wchar_t ENTER_BUTTON_PROPERTY[] = L"KitEnterButton";
+inline constexpr wchar_t ESCAPE_BUTTON_PROPERTY[] = L"KitEscapeButton";
 // The first gadget below `container`, in creation order, that takes the
 // focus from Tab (for an option, the ticked one of its group); it gets the
 // focus.  False when there is none.

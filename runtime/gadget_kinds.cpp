@@ -5,10 +5,12 @@
 
 #include <commctrl.h>
 
+#include "runtime/unicode.h"
+
 namespace {
 
 LRESULT send(const GadgetRecord& g, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageA(g.window, message, wparam, lparam);
+    return SendMessageW(g.window, message, wparam, lparam);
 }
 
 // --- Buttons, check boxes and options: the check state ---
@@ -17,11 +19,11 @@ int check_state(const GadgetRecord& g) { return static_cast<int>(send(g, BM_GETC
 
 void set_check_state(GadgetRecord& g, int state) { send(g, BM_SETCHECK, state); }
 
-bool starts_group(HWND w) { return (GetWindowLongA(w, GWL_STYLE) & WS_GROUP) != 0; }
+bool starts_group(HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_GROUP) != 0; }
 
 void clear_other_options(HWND option) {
     for (HWND w : option_group(option))
-        if (w != option) SendMessageA(w, BM_SETCHECK, BST_UNCHECKED, 0);
+        if (w != option) SendMessageW(w, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 void set_option_state(GadgetRecord& g, int state) {
@@ -43,10 +45,9 @@ constexpr ItemMessages LIST_ITEMS{LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT,
 std::string item_text(const GadgetRecord& g, const ItemMessages& m, int index) {
     LRESULT length = send(g, m.text_length, index);
     if (length <= 0) return "";
-    std::string text(length + 1, '\0');
+    std::wstring text(length + 1, L'\0');
     LRESULT got = send(g, m.text, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got > 0 ? got : 0);
-    return text;
+    return narrow(std::wstring_view(text.data(), got > 0 ? got : 0));
 }
 
 // Index of the first item whose text is exactly `text` (bytes, case
@@ -69,7 +70,8 @@ std::string selected_text(const GadgetRecord& g, const ItemMessages& m) {
 }
 
 void insert_item(GadgetRecord& g, const ItemMessages& m, int position, const std::string& text) {
-    send(g, m.insert, position < 0 ? -1 : position, reinterpret_cast<LPARAM>(text.c_str()));
+    std::wstring item = wide(text);
+    send(g, m.insert, position < 0 ? -1 : position, reinterpret_cast<LPARAM>(item.c_str()));
 }
 
 int combo_state(const GadgetRecord& g) { return selection(g, COMBO_ITEMS); }
@@ -103,9 +105,9 @@ void set_progress_state(GadgetRecord& g, int position) { send(g, PBM_SETPOS, pos
 }  // namespace
 
 bool is_option(HWND w) {
-    char name[16];
-    if (GetClassNameA(w, name, sizeof name) <= 0 || lstrcmpiA(name, "Button") != 0) return false;
-    LONG type = GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK;
+    wchar_t name[16];
+    if (GetClassNameW(w, name, 16) <= 0 || lstrcmpiW(name, L"Button") != 0) return false;
+    LONG type = GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
 }
 

@@ -75,7 +75,7 @@ HBITMAP bitmap_from_pixels(int width, int height, const void* pixels, const BITM
 // identifier for -1; 0 when no identifier is left (the bitmap is deleted).
 intptr_t store_image(int number, HBITMAP bitmap, int width, int height) {
     BITMAP facts{};
-    GetObjectA(bitmap, sizeof facts, &facts);
+    GetObjectW(bitmap, sizeof facts, &facts);
     int stored = lib.images.store(number, ImageEntry{bitmap, width, height, facts.bmBitsPixel});
     if (stored < 0) {
         DeleteObject(bitmap);

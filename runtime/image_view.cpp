@@ -13,12 +13,12 @@
 
 namespace {
 
-constexpr char BITMAP_PROPERTY[] = "KitBitmap";         // the caller's bitmap
-constexpr char SCALED_PROPERTY[] = "KitScaledBitmap";   // the copy at the gadget's scale, owned
+constexpr wchar_t BITMAP_PROPERTY[] = L"KitBitmap";         // the caller's bitmap
+constexpr wchar_t SCALED_PROPERTY[] = L"KitScaledBitmap";   // the copy at the gadget's scale, owned
 
 bool bitmap_size(HBITMAP bitmap, SIZE& size) {
     BITMAP info;
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return false;
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return false;
     size = SIZE{info.bmWidth, info.bmHeight};
     return true;
 }
@@ -55,25 +55,25 @@ HBITMAP scaled_copy(HBITMAP source, SIZE from, int width, int height) {
 // The bitmap `gadget` shows for the caller's `bitmap`: itself at 96 dpi,
 // else its copy at the gadget's scale, which replaces the one it had.
 HBITMAP picture_at_scale(HWND gadget, HBITMAP bitmap) {
-    SetPropA(gadget, BITMAP_PROPERTY, bitmap);
-    if (HANDLE old = RemovePropA(gadget, SCALED_PROPERTY)) DeleteObject(old);
+    SetPropW(gadget, BITMAP_PROPERTY, bitmap);
+    if (HANDLE old = RemovePropW(gadget, SCALED_PROPERTY)) DeleteObject(old);
     int dpi = window_dpi(gadget);
     SIZE size;
     if (dpi == DESIGN_DPI || !bitmap_size(bitmap, size)) return bitmap;
     HBITMAP copy = scaled_copy(bitmap, size, scaled(size.cx, dpi), scaled(size.cy, dpi));
     if (!copy) return bitmap;
-    SetPropA(gadget, SCALED_PROPERTY, copy);
+    SetPropW(gadget, SCALED_PROPERTY, copy);
     return copy;
 }
 
 void forget_pictures(HWND gadget) {
-    RemovePropA(gadget, BITMAP_PROPERTY);
-    if (HANDLE copy = RemovePropA(gadget, SCALED_PROPERTY)) DeleteObject(copy);
+    RemovePropW(gadget, BITMAP_PROPERTY);
+    if (HANDLE copy = RemovePropW(gadget, SCALED_PROPERTY)) DeleteObject(copy);
 }
 
 HBITMAP shown_picture(HWND view) {
-    HANDLE copy = GetPropA(view, SCALED_PROPERTY);
-    return static_cast<HBITMAP>(copy ? copy : GetPropA(view, BITMAP_PROPERTY));
+    HANDLE copy = GetPropW(view, SCALED_PROPERTY);
+    return static_cast<HBITMAP>(copy ? copy : GetPropW(view, BITMAP_PROPERTY));
 }
 
 void paint_image(HWND view) {
@@ -114,7 +114,7 @@ void set_image(HWND view, HBITMAP bitmap) {
     InvalidateRect(parent, &old, TRUE);
     SIZE size;
     if (bitmap_size(picture_at_scale(view, bitmap), size)) {
-        int edge = (GetWindowLongA(view, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? 4 : 0;
+        int edge = (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? 4 : 0;
         SetWindowPos(view, nullptr, 0, 0, size.cx + edge, size.cy + edge,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -122,14 +122,14 @@ void set_image(HWND view, HBITMAP bitmap) {
 }
 
 void rescale_image_view(GadgetRecord& g, int) {
-    set_image(g.window, static_cast<HBITMAP>(GetPropA(g.window, BITMAP_PROPERTY)));
+    set_image(g.window, static_cast<HBITMAP>(GetPropW(g.window, BITMAP_PROPERTY)));
 }
 
 // The button keeps the caller's bitmap and shows its copy at its scale;
 // it answers with the caller's bitmap it showed before.
 LRESULT CALLBACK image_button_proc(HWND button, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == BM_SETIMAGE && wparam == IMAGE_BITMAP) {
-        HANDLE before = GetPropA(button, BITMAP_PROPERTY);
+        HANDLE before = GetPropW(button, BITMAP_PROPERTY);
         HBITMAP shown = picture_at_scale(button, reinterpret_cast<HBITMAP>(lparam));
         call_base_proc(button, message, wparam, reinterpret_cast<LPARAM>(shown));
         return reinterpret_cast<LRESULT>(before);
@@ -155,8 +155,8 @@ const GadgetKindOps IMAGE_VIEW_KIND{
 void show_scaled_images(HWND button) { subclass_control(button, image_button_proc); }
 
 void rescale_button_image(GadgetRecord& g, int) {
-    if (GetPropA(g.window, BITMAP_PROPERTY))
-        SendMessageA(g.window, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(GetPropA(g.window, BITMAP_PROPERTY)));
+    if (GetPropW(g.window, BITMAP_PROPERTY))
+        SendMessageW(g.window, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(GetPropW(g.window, BITMAP_PROPERTY)));
 }
 
 intptr_t create_image_view(int number, int x, int y, int width, int height, HBITMAP bitmap,
@@ -166,7 +166,7 @@ intptr_t create_image_view(int number, int x, int y, int width, int height, HBIT
     GadgetRecord g;
     g.ops = &IMAGE_VIEW_KIND;
     g.place = GadgetPlace{x, y, width, height};
-    g.window = create_control(id, gadget_parent(), "STATIC", IMAGE_VIEW_STYLE, extended_style, g.place, "");
+    g.window = create_control(id, gadget_parent(), L"STATIC", IMAGE_VIEW_STYLE, extended_style, g.place, "");
     if (g.window) {
         subclass_control(g.window, image_view_proc);
         set_image(g.window, bitmap);

@@ -14,7 +14,7 @@
 // names the system folder.
 inline void search_system_folder_only() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
         reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
     if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -23,15 +23,15 @@ inline void search_system_folder_only() {
 // The system library `name` ("uxtheme.dll") from the system folder, nullptr
 // when it is missing.  A Windows 7 without the search flags refuses them;
 // the library is then loaded by its full path in the system folder.
-inline HMODULE load_system_library(const char* name) {
-    HMODULE library = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+inline HMODULE load_system_library(const wchar_t* name) {
+    HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (library || GetLastError() != ERROR_INVALID_PARAMETER) return library;
-    char path[MAX_PATH];
-    UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH) return nullptr;
-    lstrcatA(path, "\\");
-    lstrcatA(path, name);
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenW(name) >= MAX_PATH) return nullptr;
+    lstrcatW(path, L"\\");
+    lstrcatW(path, name);
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // A function of a library loaded at run time, nullptr when it is missing.

@@ -9,13 +9,14 @@
 #include "runtime/display_scale.h"
 #include "runtime/gadget_internal.h"
 #include "runtime/loaded_library.h"
+#include "runtime/unicode.h"
 #include "runtime/window_internal.h"
 #include "runtime/window.h"
 
 namespace {
 
-constexpr char PAGE_BRUSH_PROPERTY[] = "KitPageBrush";
-constexpr char PAGE_BACKGROUND_PROPERTY[] = "KitPageBackground";
+constexpr wchar_t PAGE_BRUSH_PROPERTY[] = L"KitPageBrush";
+constexpr wchar_t PAGE_BACKGROUND_PROPERTY[] = L"KitPageBackground";
 constexpr int CAPTION_LIMIT = 32000;
 
 using IsAppThemedFn = BOOL(WINAPI*)();
@@ -34,7 +35,7 @@ PanelTheme theme;
 void look_up_theme() {
     if (theme.looked_up) return;
     theme.looked_up = true;
-    theme.library = load_system_library("uxtheme.dll");
+    theme.library = load_system_library(L"uxtheme.dll");
     if (!theme.library) return;
     auto is_app_themed = library_function<IsAppThemedFn>(theme.library, "IsAppThemed");
     if (is_app_themed && is_app_themed())
@@ -43,13 +44,13 @@ void look_up_theme() {
 }
 
 LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageA(window, message, wparam, lparam);
+    return SendMessageW(window, message, wparam, lparam);
 }
 
 HWND page_of(HWND tab, int index) {
-    TCITEMA item{};
+    TCITEMW item{};
     item.mask = TCIF_PARAM;
-    if (index < 0 || !send(tab, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    if (index < 0 || !send(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item))) return nullptr;
     return reinterpret_cast<HWND>(item.lParam);
 }
 
@@ -112,10 +113,10 @@ LRESULT CALLBACK container_proc(HWND container, UINT message, WPARAM wparam, LPA
 }
 
 bool has_themed_background(HWND control) {
-    char name[32];
-    if (GetClassNameA(control, name, sizeof name) <= 0) return false;
-    return lstrcmpiA(name, "static") == 0 || lstrcmpiA(name, "button") == 0 ||
-           lstrcmpiA(name, "msctls_trackbar32") == 0;
+    wchar_t name[32];
+    if (GetClassNameW(control, name, 32) <= 0) return false;
+    return lstrcmpiW(name, L"static") == 0 || lstrcmpiW(name, L"button") == 0 ||
+           lstrcmpiW(name, L"msctls_trackbar32") == 0;
 }
 
 // The themed page background, the tab control's body behind the whole
@@ -127,11 +128,11 @@ bool has_themed_background(HWND control) {
 HBITMAP page_background(HWND page) {
     RECT r;
     GetClientRect(page, &r);
-    auto kept = static_cast<HBITMAP>(GetPropA(page, PAGE_BACKGROUND_PROPERTY));
+    auto kept = static_cast<HBITMAP>(GetPropW(page, PAGE_BACKGROUND_PROPERTY));
     BITMAP facts{};
-    if (kept && GetObjectA(kept, sizeof facts, &facts) && facts.bmWidth == r.right && facts.bmHeight == r.bottom)
+    if (kept && GetObjectW(kept, sizeof facts, &facts) && facts.bmWidth == r.right && facts.bmHeight == r.bottom)
         return kept;
-    if (kept) DeleteObject(RemovePropA(page, PAGE_BACKGROUND_PROPERTY));
+    if (kept) DeleteObject(RemovePropW(page, PAGE_BACKGROUND_PROPERTY));
     if (r.right <= 0 || r.bottom <= 0) return nullptr;
     // In the page's own format, whichever drawing asks first.
     HDC page_dc = GetDC(page);
@@ -142,12 +143,12 @@ HBITMAP page_background(HWND page) {
     theme.draw_parent_background(page, memory, &r);
     SelectObject(memory, previous);
     DeleteDC(memory);
-    SetPropA(page, PAGE_BACKGROUND_PROPERTY, picture);
+    SetPropW(page, PAGE_BACKGROUND_PROPERTY, picture);
     return picture;
 }
 
 void forget_page_background(HWND page) {
-    if (HANDLE kept = RemovePropA(page, PAGE_BACKGROUND_PROPERTY)) DeleteObject(kept);
+    if (HANDLE kept = RemovePropW(page, PAGE_BACKGROUND_PROPERTY)) DeleteObject(kept);
 }
 
 // Copies the part of the page background at (x, y) of the page, `area` in
@@ -165,8 +166,8 @@ void copy_page_background(HWND page, HDC dc, int x, int y, const RECT& area) {
 // In a high-contrast scheme the pages show the scheme's colours, not the
 // theme's pictures.
 bool high_contrast() {
-    HIGHCONTRASTA scheme{sizeof scheme, 0, nullptr};
-    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof scheme, &scheme, 0) && (scheme.dwFlags & HCF_HIGHCONTRASTON);
+    HIGHCONTRASTW scheme{sizeof scheme, 0, nullptr};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof scheme, &scheme, 0) && (scheme.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 bool themed_page() { return theme.draw_parent_background && !high_contrast(); }
@@ -189,9 +190,9 @@ HBRUSH themed_background(HWND page, HDC dc, HWND control) {
     DeleteDC(memory);
     HBRUSH brush = CreatePatternBrush(picture);  // holds its own copy of the picture
     DeleteObject(picture);
-    HANDLE old = GetPropA(page, PAGE_BRUSH_PROPERTY);
+    HANDLE old = GetPropW(page, PAGE_BRUSH_PROPERTY);
     if (old) DeleteObject(old);
-    SetPropA(page, PAGE_BRUSH_PROPERTY, brush);
+    SetPropW(page, PAGE_BRUSH_PROPERTY, brush);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     return brush;
@@ -235,7 +236,7 @@ LRESULT CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam
         forget_page_background(page);
         break;
     case WM_NCDESTROY:
-        if (HANDLE brush = RemovePropA(page, PAGE_BRUSH_PROPERTY)) DeleteObject(brush);
+        if (HANDLE brush = RemovePropW(page, PAGE_BRUSH_PROPERTY)) DeleteObject(brush);
         forget_page_background(page);
         break;
     }
@@ -264,22 +265,23 @@ std::string panel_text(const GadgetRecord& g) {
     if (index < 0) return "";
     // The tab control gives no length: grow the buffer until the caption fits.
     for (int size = 256;; size *= 2) {
-        std::string caption(size, '\0');
-        TCITEMA item{};
+        std::wstring caption(size, L'\0');
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = caption.data();
         item.cchTextMax = size;
-        if (!send(g.window, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item))) return "";
-        caption.resize(lstrlenA(item.pszText));
-        if (static_cast<int>(caption.size()) < size - 1 || size >= CAPTION_LIMIT) return caption;
+        if (!send(g.window, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item))) return "";
+        caption.resize(lstrlenW(item.pszText));
+        if (static_cast<int>(caption.size()) < size - 1 || size >= CAPTION_LIMIT) return narrow(caption);
     }
 }
 
 void set_panel_text(GadgetRecord& g, const std::string& text) {
-    TCITEMA item{};
+    std::wstring caption = wide(text);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(text.c_str());
-    send(g.window, TCM_SETITEMA, selected_page(g.window), reinterpret_cast<LPARAM>(&item));
+    item.pszText = caption.data();
+    send(g.window, TCM_SETITEMW, selected_page(g.window), reinterpret_cast<LPARAM>(&item));
 }
 
 // Adds a tab and its page; the page becomes the gadget parent.
@@ -287,15 +289,16 @@ void add_page(GadgetRecord& g, int position, const std::string& text) {
     HWND tab = g.window;
     int count = static_cast<int>(send(tab, TCM_GETITEMCOUNT));
     int at = (position < 0 || position > count) ? count : position;
-    HWND page = CreateWindowExA(0, "STATIC", "", PANEL_PAGE_STYLE, 0, 0, 0, 0, tab, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND page = CreateWindowExW(0, L"STATIC", L"", PANEL_PAGE_STYLE, 0, 0, 0, 0, tab, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
     if (!page) return;
     subclass_control(page, page_proc);
-    TCITEMA item{};
+    std::wstring caption = wide(text);
+    TCITEMW item{};
     item.mask = TCIF_TEXT | TCIF_PARAM;
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = caption.data();
     item.lParam = reinterpret_cast<LPARAM>(page);
-    if (send(tab, TCM_INSERTITEMA, at, reinterpret_cast<LPARAM>(&item)) < 0) {
+    if (send(tab, TCM_INSERTITEMW, at, reinterpret_cast<LPARAM>(&item)) < 0) {
         DestroyWindow(page);
         return;
     }
@@ -333,10 +336,10 @@ intptr_t create_panel(int number, int x, int y, int width, int height) {
     GadgetRecord g;
     g.ops = &PANEL_KIND;
     g.place = GadgetPlace{x, y, width, height};
-    g.outer = create_control(id, gadget_parent(), "STATIC", PANEL_OUTER_STYLE, 0, g.place, "");
+    g.outer = create_control(id, gadget_parent(), L"STATIC", PANEL_OUTER_STYLE, 0, g.place, "");
     if (g.outer) {
         subclass_control(g.outer, container_proc);
-        g.window = create_control(id, g.outer, WC_TABCONTROLA, PANEL_TABS_STYLE, 0, {0, 0, width, height}, "");
+        g.window = create_control(id, g.outer, WC_TABCONTROLW, PANEL_TABS_STYLE, 0, {0, 0, width, height}, "");
         if (!g.window) DestroyWindow(g.outer);
     }
     intptr_t result = end_gadget(number, id, g);

@@ -10,13 +10,14 @@
 
 #include "runtime/loaded_library.h"
 #include "runtime/run_log.h"
+#include "runtime/unicode.h"
 #include "runtime/window.h"
 
 namespace {
 
 bool silent_run = false;
 
-using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOA*);
+using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOW*);
 
 // The window a requester belongs to: the program's current window, the one
 // it works in, when it is shown and takes input; else the process's own
@@ -71,7 +72,7 @@ struct RequesterScope {
     // A box over an always-on-top owner is always on top as well.
     uint32_t topmost_flag() const {
         HWND o = disabling.owner;
-        return o && (GetWindowLongA(o, GWL_EXSTYLE) & WS_EX_TOPMOST) ? MB_TOPMOST : 0;
+        return o && (GetWindowLongW(o, GWL_EXSTYLE) & WS_EX_TOPMOST) ? MB_TOPMOST : 0;
     }
 
     HWND focus;
@@ -86,18 +87,18 @@ std::string preselection(const std::string& folder) {
 }
 
 int CALLBACK browse_callback(HWND dialog, UINT message, LPARAM, LPARAM data) {
-    const std::string& folder = *reinterpret_cast<const std::string*>(data);
+    const std::wstring& folder = *reinterpret_cast<const std::wstring*>(data);
     if (message == BFFM_INITIALIZED && !folder.empty())
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
     return 0;
 }
 
 // The path of a chosen item with a trailing "\", "" for an item outside the
 // file system.
 std::string folder_path(PIDLIST_ABSOLUTE item) {
-    char path[MAX_PATH];  // the size SHGetPathFromIDListA writes at most
-    if (!SHGetPathFromIDListA(item, path) || !path[0]) return "";
-    std::string folder = path;
+    wchar_t path[MAX_PATH];  // the size SHGetPathFromIDListW writes at most
+    if (!SHGetPathFromIDListW(item, path) || !path[0]) return "";
+    std::string folder = narrow(path);
     if (folder.back() != '\\') folder += '\\';
     return folder;
 }
@@ -106,12 +107,13 @@ std::string browse_for_folder(BrowseForFolderFn browse, const std::string& title
                               const std::string& initial) {
     RequesterScope scope;
     bool ole = SUCCEEDED(OleInitialize(nullptr));  // the new-style dialog needs OLE
-    BROWSEINFOA info{};
+    std::wstring instruction = wide(title), preselected = wide(initial);
+    BROWSEINFOW info{};
     info.hwndOwner = scope.owner();
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = instruction.c_str();
     info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
     info.lpfn = browse_callback;
-    info.lParam = reinterpret_cast<LPARAM>(&initial);
+    info.lParam = reinterpret_cast<LPARAM>(&preselected);
     PIDLIST_ABSOLUTE chosen = browse(&info);
     std::string folder;
     if (chosen) {
@@ -130,13 +132,13 @@ int message_box(const std::string& title, const std::string& text, uint32_t flag
     run_log_message(title, text);
     if (silent_run) return IDOK;
     RequesterScope scope;
-    return MessageBoxA(scope.owner(), text.c_str(), title.c_str(), flags | scope.topmost_flag());
+    return MessageBoxW(scope.owner(), wide(text).c_str(), wide(title).c_str(), flags | scope.topmost_flag());
 }
 
 std::string choose_folder(const std::string& title, const std::string& initial_folder) {
-    HMODULE shell = load_system_library("SHELL32.DLL");
+    HMODULE shell = load_system_library(L"SHELL32.DLL");
     if (!shell) return "";
-    auto browse = library_function<BrowseForFolderFn>(shell, "SHBrowseForFolderA");
+    auto browse = library_function<BrowseForFolderFn>(shell, "SHBrowseForFolderW");
     std::string folder = browse ? browse_for_folder(browse, title, preselection(initial_folder)) : "";
     FreeLibrary(shell);
     return folder;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "runtime/code_page.h"
+#include "runtime/unicode.h"
 #include "runtime/path_text.h"
 
 namespace {
@@ -18,7 +18,7 @@ std::string suspended;  // the log's path while another process writes into it
 
 bool open_run_log(const std::string& path, bool append) {
     close_run_log();
-    log_file = CreateFileA(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    log_file = CreateFileW(file_path(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                            append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     log_path = path;
     return log_file != INVALID_HANDLE_VALUE;
@@ -39,7 +39,7 @@ void resume_run_log() {
 
 void run_log(const std::string& line) {
     if (log_file == INVALID_HANDLE_VALUE) return;
-    std::string text = windows1252_to_utf8(line) + "\r\n";
+    std::string text = line + "\r\n";
     DWORD written = 0;
     WriteFile(log_file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
@@ -62,9 +62,7 @@ void close_run_log() {
 }
 
 std::string temporary_log_path(const std::string& name) {
-    char temp[MAX_PATH + 1];
-    DWORD length = GetTempPathA(MAX_PATH + 1, temp);
-    std::string folder = length > 0 && length <= MAX_PATH ? std::string(temp, length) : "";
+    std::string folder = system_text([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
     std::string file;
     for (char c : name)
         file += static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos

@@ -9,6 +9,7 @@
 #include "runtime/settings.h"
 #include "runtime/system.h"
 #include "runtime/text.h"
+#include "runtime/unicode.h"
 #include "runtime/window.h"
 
 // Prepares the layer's tables, the window template class, the default GUI

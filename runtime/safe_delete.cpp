@@ -7,6 +7,7 @@
 #include "runtime/file.h"
 #include "runtime/folder_rights.h"
 #include "runtime/path_text.h"
+#include "runtime/unicode.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ DWORD name_count(HANDLE handle) {
 // meanwhile.
 HANDLE open_entry(const std::string& path, DWORD access, bool hold, bool follow = false) {
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (hold ? 0 : FILE_SHARE_DELETE);
-    return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+    return CreateFileW(file_path(path).c_str(), access, share, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
 }
 
@@ -91,7 +92,7 @@ bool hold_down_to(const std::string& base, const std::string& folder) {
         // leads to.
         std::string path = wanted[i].size() > 3 ? wanted[i].substr(0, wanted[i].size() - 1) : wanted[i];
         bool below_base = i > 0;
-        if (below_base && is_reparse(GetFileAttributesA(path.c_str()))) {
+        if (below_base && is_reparse(GetFileAttributesW(file_path(path).c_str()))) {
             remove_link(path);
             return false;
         }
@@ -118,7 +119,7 @@ bool inside(const std::string& base, const std::string& path) {
 // name keeps them.  True when it went.
 bool delete_kept_file(const std::string& path) {
     constexpr DWORD KEPT_BY = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    HANDLE file = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+    HANDLE file = CreateFileW(file_path(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -142,7 +143,7 @@ int delete_below(const std::string& base, const std::string& path, bool force) {
     // Opened as a file, for deletion when closed: a folder, or a link to one
     // that the system would follow (Wine does), is refused, and so is a file
     // that is read-only or in use; a link to a file is opened itself.
-    HANDLE file = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE file = CreateFileW(file_path(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
@@ -160,7 +161,7 @@ int remove_folder_below(const std::string& base, const std::string& path) {
     // The folder itself may be held from a deletion in it.
     release_held_folders();
     if (from.empty() || !hold_down_to(from, parent_of(folder))) return file_size(folder) == -1 ? 1 : 0;
-    bool link_by_name = is_reparse(GetFileAttributesA(folder.c_str()));
+    bool link_by_name = is_reparse(GetFileAttributesW(file_path(folder).c_str()));
     HANDLE handle = open_entry(folder, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false);
     if (handle == INVALID_HANDLE_VALUE) return file_size(folder) == -1 ? 1 : 0;
     DWORD attributes = handle_attributes(handle);
@@ -181,7 +182,7 @@ int remove_folder_below(const std::string& base, const std::string& path) {
 bool is_link(const std::string& path) {
     std::string p = path;
     while (p.size() > 3 && p.back() == '\\') p.pop_back();
-    return is_reparse(GetFileAttributesA(p.c_str()));
+    return is_reparse(GetFileAttributesW(file_path(p).c_str()));
 }
 
 std::string path_root(const std::string& path) {

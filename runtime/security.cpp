@@ -5,6 +5,7 @@
 #include <sddl.h>
 
 #include "runtime/folder_rights.h"
+#include "runtime/unicode.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ bool token_information(TOKEN_INFORMATION_CLASS kind, void* buffer, DWORD size) {
 // The protected list as a descriptor, freed with LocalFree.
 PSECURITY_DESCRIPTOR protected_descriptor() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA(PROTECTED_FOLDER_SDDL, SDDL_REVISION_1, &descriptor, nullptr);
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(wide(PROTECTED_FOLDER_SDDL).c_str(), SDDL_REVISION_1, &descriptor,
+                                                         nullptr);
     return descriptor;
 }
 
@@ -41,15 +43,15 @@ bool filtered_administrator() {
 std::string process_user_sid() {
     alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     if (!token_information(TokenUser, buffer, sizeof buffer)) return "";
-    char* text = nullptr;
-    if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) return "";
-    std::string sid = text;
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) return "";
+    std::string sid = narrow(text);
     LocalFree(text);
     return sid;
 }
 
 std::string security_text(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(file_path(path).c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -57,10 +59,10 @@ std::string security_text(const std::string& path) {
     DWORD read = GetSecurityInfo(file, SE_FILE_OBJECT, wanted, nullptr, nullptr, nullptr, nullptr, &descriptor);
     CloseHandle(file);
     if (read != ERROR_SUCCESS) return "";
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     std::string sddl;
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, wanted, &text, nullptr)) {
-        sddl = text;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, wanted, &text, nullptr)) {
+        sddl = narrow(text);
         LocalFree(text);
     }
     LocalFree(descriptor);
@@ -70,7 +72,7 @@ std::string security_text(const std::string& path) {
 int create_protected_directory(const std::string& path) {
     SECURITY_ATTRIBUTES attributes{sizeof attributes, protected_descriptor(), FALSE};
     if (!attributes.lpSecurityDescriptor) return 0;
-    BOOL made = CreateDirectoryA(path.c_str(), &attributes);
+    BOOL made = CreateDirectoryW(file_path(path).c_str(), &attributes);
     LocalFree(attributes.lpSecurityDescriptor);
     return made ? 1 : 0;
 }
@@ -83,7 +85,8 @@ bool protect_folder(const std::string& path) {
     BOOL present = FALSE, defaulted = FALSE;
     GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
     GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted);
-    DWORD set = SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+    std::wstring native = file_path(path);
+    DWORD set = SetNamedSecurityInfoW(native.data(), SE_FILE_OBJECT,
                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
                                           PROTECTED_DACL_SECURITY_INFORMATION,
                                       owner, nullptr, list, nullptr);

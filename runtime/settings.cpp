@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "runtime/code_page.h"
+#include "runtime/unicode.h"
+
 namespace {
 
 // The open settings file; its bytes live in the text reader.
@@ -26,7 +29,7 @@ int open_settings(const std::string& path) {
     close_settings();
     // The file stays open, readable by others but not writable, until it is
     // closed.
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE h = CreateFileW(file_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
     std::vector<char> bytes;
@@ -35,7 +38,8 @@ int open_settings(const std::string& path) {
         return 0;
     }
     settings_file = h;
-    return open_settings_text(std::string_view(bytes.data(), bytes.size()));
+    // A settings file is Windows-1252, as the author's guide asks.
+    return open_settings_text(windows1252_to_utf8(std::string_view(bytes.data(), bytes.size())));
 }
 
 void close_settings() {

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-// settings.cpp: the file, held open against writers until it is closed.
+// settings.cpp: the file, held open against writers until it is closed; its
+// Windows-1252 text is read as UTF-8, as every text of the programs is.
 int open_settings(const std::string& path);           // non-zero when opened and read
 void close_settings();
 

@@ -75,7 +75,7 @@ std::vector<Switch> split_switches(std::string_view parameters) {
 std::string invalid_switch_text(const std::string& typed, const char* program, const char* undone_fr,
                                 const char* undone_en) {
     // Option inconnue ou mal écrite : ... Rien n'a été ... ; ... donne la liste des options.
-    return "Option inconnue ou mal \xE9" "crite : " + typed + "\nRien n'a \xE9t\xE9 " + undone_fr + ". " + program +
+    return "Option inconnue ou mal \xC3\xA9" "crite : " + typed + "\nRien n'a \xC3\xA9t\xC3\xA9 " + undone_fr + ". " + program +
            " /? donne la liste des options.\n\nUnknown or malformed switch: " + typed + "\nNothing was " + undone_en +
            ". " + program + " /? lists the switches.";
 }

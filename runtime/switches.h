@@ -40,6 +40,6 @@ std::vector<Switch> split_switches(std::string_view parameters);
 // The refusal of an argument not understood, named as typed, in French and
 // in English (the language is not chosen yet): `program` names itself in
 // the advice to list its switches, `undone_fr` and `undone_en` say what was
-// not done ("install\xE9" and "installed").
+// not done ("install\xC3\xA9" and "installed").
 std::string invalid_switch_text(const std::string& typed, const char* program, const char* undone_fr,
                                 const char* undone_en);

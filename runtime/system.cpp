@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/text.h"
+#include "runtime/unicode.h"
 #include "runtime/version_code.h"
 #include "runtime/window.h"
 
@@ -38,16 +39,16 @@ std::string working_folder(const std::string& file, const std::string& folder) {
 intptr_t run_program(const std::string& file, const std::string& parameters,
                      const std::string& folder, int flags) {
     if (file.empty()) return 0;
-    std::string directory = working_folder(file, folder);
-    SHELLEXECUTEINFOA info{};
+    std::wstring program = wide(file), arguments = wide(parameters), directory = wide(working_folder(file, folder));
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-    info.lpVerb = "Open";
-    info.lpFile = file.c_str();
-    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.lpVerb = L"Open";
+    info.lpFile = program.c_str();
+    info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = (flags & RUN_HIDDEN) ? SW_HIDE : SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&info)) return 0;
+    if (!ShellExecuteExW(&info)) return 0;
     if (!info.hProcess) return 1;  // handed to a program that was already running
     // The caller's windows keep answering the system while the program runs.
     if (flags & RUN_WAIT) wait_servicing_messages(info.hProcess);
@@ -62,10 +63,21 @@ void release_programs() {
 
 // The command line is split again at every call; the position survives.
 std::string next_program_parameter() {
-    std::vector<std::string> parameters = split_program_parameters(GetCommandLineA());
+    std::vector<std::string> parameters = split_program_parameters(command_line());
     if (starts.next_parameter >= parameters.size()) return "";
     return parameters[starts.next_parameter++];
 }
+
+std::string command_line() { return narrow(GetCommandLineW()); }
+
+std::string program_file() {
+    return system_text([](wchar_t* buffer, DWORD size) {
+        DWORD length = GetModuleFileNameW(nullptr, buffer, size);
+        return length == size ? size + 1 : length;  // cut short: a larger buffer
+    });
+}
+
+bool set_current_folder(const std::string& folder) { return SetCurrentDirectoryW(file_path(folder).c_str()) != 0; }
 
 void delay(int milliseconds) {
     if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
@@ -76,14 +88,14 @@ void delay(int milliseconds) {
 // each other.  A mark made by another account may refuse this one access;
 // it is there all the same.  The handle stays open until the process ends.
 bool mark_kit_run() {
-    HANDLE mark = CreateMutexA(nullptr, FALSE, "Global\\TarvoKitRun");
+    HANDLE mark = CreateMutexW(nullptr, FALSE, L"Global\\TarvoKitRun");
     DWORD error = GetLastError();
     return mark && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED;
 }
 
 int windows_version() {
-    OSVERSIONINFOA version{};
+    OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) return 100;
+    if (!GetVersionExW(&version)) return 100;
     return windows_version_code(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion);
 }

@@ -12,6 +12,10 @@ constexpr int RUN_HIDDEN = 2;  // start it hidden
 intptr_t run_program(const std::string& file, const std::string& parameters,
                      const std::string& folder, int flags);
 std::string next_program_parameter();  // "" when none is left
+// The whole command line, and the path of the running program's own file.
+std::string command_line();
+std::string program_file();
+bool set_current_folder(const std::string& folder);  // true when it is the current folder now
 void delay(int milliseconds);
 // Closes the process handles run_program kept; called by release_runtime.
 void release_programs();

@@ -13,6 +13,7 @@
 #include "runtime/display_scale.h"
 #include "runtime/gadget_internal.h"
 #include "runtime/loaded_library.h"
+#include "runtime/unicode.h"
 #include "runtime/window_internal.h"
 
 namespace {
@@ -31,7 +32,7 @@ ControlHost host;
 
 bool host_ready() {
     if (!host.get_control) {
-        HMODULE library = load_system_library("ATL.DLL");
+        HMODULE library = load_system_library(L"ATL.DLL");
         if (!library) return false;
         auto init = library_function<AtlAxWinInitFn>(library, "AtlAxWinInit");
         auto get_control = library_function<AtlAxGetControlFn>(library, "AtlAxGetControl");
@@ -56,20 +57,6 @@ IWebBrowser2* hosted_browser(HWND window) {
     return browser;
 }
 
-std::wstring wide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(length, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
-    return result;
-}
-
-std::string narrow(const wchar_t* text, int length) {
-    int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(size, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 void navigate(GadgetRecord& g, const std::string& address) {
     if (address.empty()) return;
     VARIANT url, none;
@@ -85,7 +72,7 @@ void navigate(GadgetRecord& g, const std::string& address) {
 std::string location(const GadgetRecord& g) {
     BSTR address = nullptr;
     if (FAILED(g.browser->get_LocationURL(&address)) || !address) return "";
-    std::string result = narrow(address, static_cast<int>(SysStringLen(address)));
+    std::string result = narrow(std::wstring_view(address, SysStringLen(address)));
     SysFreeString(address);
     return result;
 }
@@ -122,8 +109,8 @@ struct ShownView {
 };
 
 BOOL CALLBACK find_shown_view(HWND child, LPARAM data) {
-    char name[16];
-    if (GetClassNameA(child, name, sizeof name) > 0 && lstrcmpA(name, "AtlAxWin") == 0 && IsWindowVisible(child)) {
+    wchar_t name[16];
+    if (GetClassNameW(child, name, 16) > 0 && lstrcmpW(name, L"AtlAxWin") == 0 && IsWindowVisible(child)) {
         reinterpret_cast<ShownView*>(data)->found = child;
         return FALSE;
     }
@@ -179,7 +166,7 @@ intptr_t create_web_view(int number, int x, int y, int width, int height, const 
     g.ops = &WEB_VIEW_KIND;
     g.place = GadgetPlace{x, y, width, height};
     if (host_ready())
-        g.window = create_control(id, gadget_parent(), "AtlAxWin", WEB_VIEW_STYLE, 0, g.place, "Shell.Explorer.1");
+        g.window = create_control(id, gadget_parent(), L"AtlAxWin", WEB_VIEW_STYLE, 0, g.place, "Shell.Explorer.1");
     if (g.window) g.browser = hosted_browser(g.window);
     if (g.window && !g.browser) {
         DestroyWindow(g.window);

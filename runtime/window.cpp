@@ -12,15 +12,16 @@
 #include "runtime/gadget_internal.h"
 #include "runtime/window_internal.h"
 #include "runtime/numbered_table.h"
+#include "runtime/unicode.h"
 
 namespace {
 
-constexpr char TEMPLATE_CLASS[] = "TemplateClass";
+constexpr wchar_t TEMPLATE_CLASS[] = L"TemplateClass";
 
 struct WindowRecord {
     HWND window = nullptr;
     HACCEL accelerators = nullptr;
-    std::string class_name;
+    std::wstring class_name;
     SIZE client{0, 0};     // the client size asked for, at 96 dpi
     int dpi = DESIGN_DPI;  // the scale the window is laid out for
 };
@@ -32,32 +33,32 @@ struct WindowLibrary {
 
 WindowLibrary lib;
 
-HINSTANCE program_instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE program_instance() { return GetModuleHandleW(nullptr); }
 
 // Button-face background, arrow cursor and the program's icon resource 1.
 void register_template_class() {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = program_window_proc;
     wc.hInstance = program_instance();
-    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = TEMPLATE_CLASS;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
 }
 
-bool register_window_class(const std::string& name) {
-    WNDCLASSEXA wc{};
+bool register_window_class(const std::wstring& name) {
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(program_instance(), TEMPLATE_CLASS, &wc)) return false;
+    if (!GetClassInfoExW(program_instance(), TEMPLATE_CLASS, &wc)) return false;
     wc.lpszClassName = name.c_str();
-    return RegisterClassExA(&wc) != 0;
+    return RegisterClassExW(&wc) != 0;
 }
 
 HACCEL create_tab_accelerators() {
     ACCEL keys[2] = {{FVIRTKEY, VK_TAB, COMMAND_TAB}, {FVIRTKEY | FSHIFT, VK_TAB, COMMAND_SHIFT_TAB}};
-    return CreateAcceleratorTableA(keys, 2);
+    return CreateAcceleratorTableW(keys, 2);
 }
 
 static_assert(NATIVE_VISIBLE == WS_VISIBLE && NATIVE_CAPTION == WS_CAPTION);
@@ -97,7 +98,7 @@ WindowRecord* record_of(HWND window) {
 
 void drop_window(int id) {
     WindowRecord* w = lib.windows.find(id);
-    if (w && !w->class_name.empty()) UnregisterClassA(w->class_name.c_str(), program_instance());
+    if (w && !w->class_name.empty()) UnregisterClassW(w->class_name.c_str(), program_instance());
     lib.windows.remove(id);
 }
 
@@ -117,7 +118,7 @@ void release_windows() {
     std::vector<int> numbers;
     lib.windows.for_each([&](int n, WindowRecord&) { numbers.push_back(n); });
     for (int n : numbers) close_window(n);
-    UnregisterClassA(TEMPLATE_CLASS, program_instance());
+    UnregisterClassW(TEMPLATE_CLASS, program_instance());
     reset_events();
     lib = WindowLibrary{};
 }
@@ -127,7 +128,8 @@ intptr_t open_window(int number, int x, int y, int width, int height, uint32_t f
     if (number >= 0) close_window(number);
     int id = lib.windows.store(number, WindowRecord{});
     if (id < 0) return 0;
-    std::string class_name = "WindowClass_" + std::to_string(id);
+    // The number in decimal; std::to_wstring would bring the wide printf.
+    std::wstring class_name = wide("WindowClass_" + std::to_string(id));
     if (!register_window_class(class_name)) {
         drop_window(id);
         return 0;
@@ -139,7 +141,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, uint32_t f
     DWORD style = window_style(flags);
     SIZE outer = outer_size(nullptr, style, *w);
     place_window(flags, outer.cx, outer.cy, x, y);
-    HWND window = CreateWindowExA(0, class_name.c_str(), title.c_str(), style, x, y, outer.cx,
+    HWND window = CreateWindowExW(0, class_name.c_str(), wide(title).c_str(), style, x, y, outer.cx,
                                   outer.cy, nullptr, nullptr, program_instance(), nullptr);
     if (!window) {
         drop_window(id);
@@ -151,7 +153,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, uint32_t f
     lib.current = id;
     // Focus marks show once the keyboard is used, unless it was the
     // keyboard that opened the window (the system's dialogs do the same).
-    SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     // Placed on a screen of another scale than the system's: laid out
     // again for it, around the same centre.
     int dpi = dpi_of_window(window);
@@ -172,7 +174,7 @@ void close_window(int number) {
     forget_gadgets_in(w.window);
     DestroyWindow(w.window);
     if (w.accelerators) DestroyAcceleratorTable(w.accelerators);
-    UnregisterClassA(w.class_name.c_str(), program_instance());
+    UnregisterClassW(w.class_name.c_str(), program_instance());
 }
 
 HWND window_handle() {
@@ -184,7 +186,7 @@ void resize_window(int width, int height) {
     WindowRecord* w = lib.windows.find(lib.current);
     if (!w || !w->window) return;
     w->client = SIZE{width, height};
-    SIZE outer = outer_size(w->window, GetWindowLongA(w->window, GWL_STYLE), *w);
+    SIZE outer = outer_size(w->window, GetWindowLongW(w->window, GWL_STYLE), *w);
     SetWindowPos(w->window, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -203,9 +205,9 @@ int window_height() {
 void set_tool_window(HWND window, int on) {
     bool visible = IsWindowVisible(window);
     ShowWindow(window, SW_HIDE);
-    LONG extended = GetWindowLongA(window, GWL_EXSTYLE);
+    LONG extended = GetWindowLongW(window, GWL_EXSTYLE);
     extended = on ? (extended | WS_EX_TOOLWINDOW) : (extended & ~WS_EX_TOOLWINDOW);
-    SetWindowLongA(window, GWL_EXSTYLE, extended);
+    SetWindowLongW(window, GWL_EXSTYLE, extended);
     SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (visible) ShowWindow(window, SW_SHOW);
@@ -231,7 +233,7 @@ void rescale_window(HWND window, int dpi, const RECT* suggested) {
     WindowRecord* w = record_of(window);
     if (!w || dpi <= 0) return;
     w->dpi = dpi;
-    SIZE outer = outer_size(window, GetWindowLongA(window, GWL_STYLE), *w);
+    SIZE outer = outer_size(window, GetWindowLongW(window, GWL_STYLE), *w);
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (suggested ? 0 : SWP_NOMOVE);
     SetWindowPos(window, nullptr, suggested ? suggested->left : 0, suggested ? suggested->top : 0, outer.cx, outer.cy,
                  flags);

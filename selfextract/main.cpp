@@ -58,10 +58,12 @@ void say(const wchar_t* text) {
     if (display == DISPLAY_WIZARD) MessageBoxW(nullptr, text, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-std::wstring wide(const std::string& windows1252) {
-    int length = MultiByteToWideChar(1252, 0, windows1252.data(), static_cast<int>(windows1252.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(1252, 0, windows1252.data(), static_cast<int>(windows1252.size()), text.data(), length);
+// The package's texts (its title, its paths) are UTF-8; the reader refuses
+// a path that is not.
+std::wstring wide(const std::string& utf8) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
     return text;
 }
 
@@ -100,7 +102,7 @@ void unmap_own_file(OwnFile& own) {
 bool make_folder(const std::wstring& folder) {
     if (!handed_over) return CreateDirectoryW(folder.c_str(), nullptr);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(PROTECTED_FOLDER_SDDL, SDDL_REVISION_1,
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(wide(PROTECTED_FOLDER_SDDL).c_str(), SDDL_REVISION_1,
                                                               &attributes.lpSecurityDescriptor, nullptr))
         return false;
     bool made = CreateDirectoryW(folder.c_str(), &attributes);
@@ -288,9 +290,18 @@ int run() {
 
 }  // namespace
 
+// The command line as UTF-8, the form the switches are read in.
+std::string command_line_text() {
+    const wchar_t* line = GetCommandLineW();
+    int length = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(length > 0 ? length - 1 : 0, '\0');
+    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     search_system_folder_only();
-    SetupOptions options = parse_setup_options(command_line_parameters(GetCommandLineA()));
+    SetupOptions options = parse_setup_options(command_line_parameters(command_line_text()));
     display = options.display;
     handed_over = options.handover;
     return run();

@@ -13,29 +13,25 @@
 #include "runtime/path_text.h"
 #include "runtime/security.h"
 #include "runtime/system.h"
+#include "runtime/unicode.h"
 
 std::string special_folder(int identifier) {
+    wchar_t path[MAX_PATH] = L"";
     if (identifier & FOLDER_CREATE) {
-        char path[MAX_PATH] = "";
-        if (FAILED(SHGetFolderPathA(nullptr, identifier, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
-        return with_backslash(path);
+        if (FAILED(SHGetFolderPathW(nullptr, identifier, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+        return with_backslash(narrow(path));
     }
     LPITEMIDLIST list = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, identifier, &list)) || !list) return "";
-    char path[MAX_PATH] = "";
-    if (!SHGetPathFromIDListA(list, path)) path[0] = 0;
+    if (!SHGetPathFromIDListW(list, path)) path[0] = 0;
     CoTaskMemFree(list);
-    return with_backslash(path);
+    return with_backslash(narrow(path));
 }
 
 std::string current_folder() {
-    // Sized by asking first, so that no folder depth is too long for it.
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    if (needed == 0) return "";
-    std::vector<char> buffer(needed + 1);
-    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size()) return "";
-    return with_backslash(std::string(buffer.data(), length));
+    // Sized by asking, so that no folder depth is too long for it.
+    std::string folder = system_text([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
+    return folder.empty() ? "" : with_backslash(folder);
 }
 
 int create_shortcut(const std::string& target, const std::string& link, const std::string& arguments,
@@ -45,22 +41,19 @@ int create_shortcut(const std::string& target, const std::string& link, const st
     // thread's COM state is left as it was found.
     HRESULT com = CoInitialize(nullptr);
     int result = 0;
-    IShellLinkA* shell_link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* shell_link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&shell_link)))) {
-        shell_link->SetPath(target.c_str());
-        shell_link->SetArguments(arguments.c_str());
-        shell_link->SetWorkingDirectory(working_folder.c_str());
-        shell_link->SetDescription(description.c_str());
+        shell_link->SetPath(wide(target).c_str());
+        shell_link->SetArguments(wide(arguments).c_str());
+        shell_link->SetWorkingDirectory(wide(working_folder).c_str());
+        shell_link->SetDescription(wide(description).c_str());
         shell_link->SetShowCmd(show_command);
         shell_link->SetHotkey(static_cast<WORD>(hot_key));
-        shell_link->SetIconLocation(icon_file.c_str(), icon_index);
+        shell_link->SetIconLocation(wide(icon_file).c_str(), icon_index);
         IPersistFile* file = nullptr;
         if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            int wide_length = MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, nullptr, 0);
-            std::vector<wchar_t> wide(wide_length > 0 ? wide_length : 1, L'\0');
-            MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide.data(), wide_length);
-            file->Save(wide.data(), TRUE);  // the save's own result is not reported
+            file->Save(wide(link).c_str(), TRUE);  // the save's own result is not reported
             result = 1;
             file->Release();
         }
@@ -81,10 +74,8 @@ void show_folder(const std::string& folder) {
 }
 
 std::string windows_folder() {
-    char path[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return "C:\\Windows\\";
-    return with_backslash(std::string(path, length));
+    std::string folder = system_text([](wchar_t* buffer, DWORD size) { return GetWindowsDirectoryW(buffer, size); });
+    return folder.empty() ? "C:\\Windows\\" : with_backslash(folder);
 }
 
 namespace {
@@ -108,16 +99,14 @@ private:
     Interface* pointer_ = nullptr;
 };
 
-// A COM text argument made of Windows-1252 bytes; freed with the variant.
+// A COM text argument; freed with the variant.
 class TextArgument {
 public:
     explicit TextArgument(const std::string& text) {
         VariantInit(&value);
-        int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        std::vector<wchar_t> wide(length > 0 ? length : 0);
-        if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+        std::wstring characters = wide(text);
         value.vt = VT_BSTR;
-        value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+        value.bstrVal = SysAllocStringLen(characters.data(), static_cast<UINT>(characters.size()));
     }
     ~TextArgument() { VariantClear(&value); }
     TextArgument(const TextArgument&) = delete;

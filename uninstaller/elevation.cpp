@@ -18,7 +18,7 @@ namespace {
 // Whether the record can be deleted with the process's rights: when it
 // cannot, nothing of the installation can be removed either.
 bool record_deletable() {
-    HANDLE record = CreateFileA("Uninstall.dat", DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE record = CreateFileW(L"Uninstall.dat", DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (record == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_ACCESS_DENIED;
     CloseHandle(record);
@@ -37,23 +37,22 @@ bool uninstall_needs_elevation() {
 }
 
 int run_elevated_uninstaller() {
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return EXIT_FAILED;
-    std::string parameters(command_line_parameters(GetCommandLineA()));
+    std::wstring own = wide(program_file());
+    if (own.empty()) return EXIT_FAILED;
+    std::string parameters(command_line_parameters(command_line()));
     parameters += parameters.empty() ? "/ELEVATED" : " /ELEVATED";
-    std::string folder = current_folder();
-    SHELLEXECUTEINFOA info{};
+    std::wstring arguments = wide(parameters), folder = wide(current_folder());
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = "runas";
-    info.lpFile = own;
-    info.lpParameters = parameters.c_str();
+    info.lpVerb = L"runas";
+    info.lpFile = own.c_str();
+    info.lpParameters = arguments.c_str();
     info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     run_log("Handed over to an elevated uninstaller: " + parameters);
     suspend_run_log();
-    bool started = ShellExecuteExA(&info) && info.hProcess;
+    bool started = ShellExecuteExW(&info) && info.hProcess;
     DWORD code = EXIT_CANCELLED;  // the elevation declined: nothing removed
     if (started) {
         wait_servicing_messages(info.hProcess);

@@ -4,6 +4,7 @@
 // tool.
 #include <windows.h>
 
+#include "runtime/code_page.h"
 #include "runtime/runtime.h"
 #include "runtime/switches.h"
 #include "shell/shell.h"
@@ -51,7 +52,7 @@ bool build_uninstall_window(const std::string& title, bool update_mode) {
 // it, and the closing message.
 void finish_full_uninstall() {
     if (create_file(NOTE_FILE, U(CLOSING_NOTE_NAME))) {
-        write_text(U(CLOSING_NOTE));
+        write_text(encode_stored_text(U(CLOSING_NOTE)));
         close_file(NOTE_FILE);
     }
     show_folder(current_folder());
@@ -147,7 +148,7 @@ bool open_uninstall_log(const std::string& folder) {
     name = name.substr(name.rfind('\\') + 1);
     if (!open_run_log(o.log_file.empty() ? temporary_log_path("Uninstall " + name) : o.log_file)) return false;
     run_log("Uninstall.exe of the Tarvo installation kit");
-    run_log("Command line: " + std::string(command_line_parameters(GetCommandLineA())));
+    run_log("Command line: " + std::string(command_line_parameters(command_line())));
     run_log("Install folder: " + folder);
     return true;
 }
@@ -177,10 +178,7 @@ int run_uninstaller() {
 
 // The folder of the uninstaller's own file, with its "\".
 std::string own_folder() {
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return "";
-    std::string path(own, length);
+    std::string path = program_file();
     return path.substr(0, path.rfind('\\') + 1);
 }
 
@@ -189,14 +187,14 @@ std::string own_folder() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     init_runtime();
     const UninstallOptions& o = uninstall_run.options =
-        parse_uninstall_options(command_line_parameters(GetCommandLineA()));
+        parse_uninstall_options(command_line_parameters(command_line()));
     if (is_clean_up(o)) return finish_clean_up(o);
     // The record, the closing note and the "[Dossier du programme]" entries
     // are those of the installation the uninstaller belongs to, in its own
     // folder, whatever folder it was started from: a shortcut's or a
     // deployment tool's.
     std::string folder = own_folder();
-    if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+    if (!folder.empty()) set_current_folder(folder);
     set_silent_run(is_silent(o) && !o.help);
     int code = run_uninstaller();
     run_log("Exit code: " + std::to_string(code));

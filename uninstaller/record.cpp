@@ -2,6 +2,7 @@
 // entries the uninstaller acts on.
 #include "uninstaller/record.h"
 
+#include "runtime/code_page.h"
 #include "runtime/line_split.h"
 #include "runtime/text.h"
 
@@ -12,7 +13,7 @@ const RecordHeader RECORD_HEADERS[] = {
     {"[Programme]", SECTION_PROGRAM},
     {"[Registre]", SECTION_REGISTRY},
     // [Démarrage]
-    {"[D\xE9marrage]", SECTION_STARTUP},
+    {"[D\xC3\xA9marrage]", SECTION_STARTUP},
     {"[Dossier du programme]", SECTION_PROGRAM_FOLDER},
     {"[Autre]", SECTION_OTHER},
     {"[Fichiers]", SECTION_FILES},
@@ -61,11 +62,14 @@ std::vector<RecordEntry> record_entries(std::string_view bytes, bool update_mode
     std::vector<RecordEntry> entries;
     RecordReader reader;
     reader.update_mode = update_mode;
+    bool utf8_form = bytes.substr(0, 3) == UTF8_MARK;
+    if (utf8_form) bytes.remove_prefix(3);
     std::string line, entry;
     size_t at = 0;
     do {
         at = next_line(bytes, at, &line);
-        if (next_record_entry(reader, line, &entry)) entries.push_back({reader.section, entry});
+        if (next_record_entry(reader, decode_stored_line(line, utf8_form), &entry))
+            entries.push_back({reader.section, entry});
     } while (at < bytes.size());
     return entries;
 }

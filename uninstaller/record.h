@@ -54,8 +54,8 @@ struct RecordEntry {
 };
 
 // Every entry the uninstaller acts on, in file order, for a record of these
-// bytes.  A record is read line by line until its end; an empty record
-// still gives one (empty) line.
+// bytes (Windows-1252, or UTF-8 after its mark), as UTF-8.  A record is read
+// line by line until its end; an empty record still gives one (empty) line.
 std::vector<RecordEntry> record_entries(std::string_view bytes, bool update_mode);
 
 // The installer records its Start-menu folder as ...\Tarvo\<name>\; true

@@ -107,8 +107,8 @@ void run_entry_program(const std::string& entry) {
 // Asks the first top-level window of that exact title to close, without
 // waiting for it.
 void close_program_window(const std::string& entry) {
-    HWND window = FindWindowA(nullptr, entry.c_str());
-    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND window = FindWindowW(nullptr, wide(entry).c_str());
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
 void delete_registry_key(const std::string& entry) {
@@ -119,8 +119,9 @@ void delete_registry_key(const std::string& entry) {
             // The uninstaller is a 64-bit program and the author's program
             // may be either: its key is deleted in both registry views (one
             // and the same key for most of HKEY_CURRENT_USER).
-            RegDeleteKeyExA(r.key, path.c_str(), KEY_WOW64_64KEY, 0);
-            RegDeleteKeyExA(r.key, path.c_str(), KEY_WOW64_32KEY, 0);
+            std::wstring key = wide(path);
+            RegDeleteKeyExW(r.key, key.c_str(), KEY_WOW64_64KEY, 0);
+            RegDeleteKeyExW(r.key, key.c_str(), KEY_WOW64_32KEY, 0);
             return;
         }
     }

@@ -22,9 +22,7 @@
 namespace {
 
 std::string temporary_folder() {
-    char temp[MAX_PATH + 1];
-    DWORD length = GetTempPathA(MAX_PATH + 1, temp);
-    return length > 0 && length <= MAX_PATH ? std::string(temp, length) : "";
+    return system_text([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
 }
 
 // A name in the temporary folder that no file has yet.
@@ -41,19 +39,21 @@ std::string unused_temporary_name(const std::string& temp, const char* extension
 // this process has ended.  False when it could not be started.
 bool start_clean_up(const std::string& file, const std::string& folder, const std::string& temp) {
     std::string copy = unused_temporary_name(temp, ".exe");
-    if (copy.empty() || !CopyFileA(file.c_str(), copy.c_str(), TRUE)) return false;
+    std::wstring native_copy = file_path(copy);
+    if (copy.empty() || !CopyFileW(file_path(file).c_str(), native_copy.c_str(), TRUE)) return false;
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE deletion = CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
+    HANDLE deletion = CreateFileW(native_copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
                                   OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     HANDLE self = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0);
     std::string command = "\"" + copy + "\" /REMOVEAFTER=" + std::to_string(reinterpret_cast<uintptr_t>(self)) +
                           " \"/REMOVE=" + file + "\" \"/FOLDER=" + folder + "\"";
-    STARTUPINFOA startup{};
+    std::wstring command_line = wide(command), folder_to_run_in = wide(temp);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    bool started = self && CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                          temp.c_str(), &startup, &process);
+    bool started = self && CreateProcessW(native_copy.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                          folder_to_run_in.c_str(), &startup, &process);
     if (started) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -61,7 +61,7 @@ bool start_clean_up(const std::string& file, const std::string& folder, const st
     if (self) CloseHandle(self);
     // Without a started copy to hold it, the handle deletes the copy now.
     if (deletion != INVALID_HANDLE_VALUE) CloseHandle(deletion);
-    else if (!started) DeleteFileA(copy.c_str());
+    else if (!started) DeleteFileW(native_copy.c_str());
     return started;
 }
 
@@ -69,18 +69,16 @@ bool start_clean_up(const std::string& file, const std::string& folder, const st
 
 void remove_own_installation(const std::string& folder) {
     std::string temp = temporary_folder();
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    if (temp.empty() || length == 0 || length >= MAX_PATH) return;
+    std::string file = program_file();
+    if (temp.empty() || file.empty()) return;
     // A folder that is a process's current folder, or that the process holds
     // open, cannot be removed.
-    SetCurrentDirectoryA(temp.c_str());
+    set_current_folder(temp);
     release_held_folders();
-    std::string file(own, length);
     std::string moved = unused_temporary_name(temp, ".tmp");
-    if (!moved.empty() && MoveFileExA(file.c_str(), moved.c_str(), 0)) {
+    if (!moved.empty() && MoveFileExW(file_path(file).c_str(), file_path(moved).c_str(), 0)) {
         file = moved;
-        if (RemoveDirectoryA(folder.c_str())) run_log("Removed the install folder " + folder);
+        if (RemoveDirectoryW(file_path(folder).c_str())) run_log("Removed the install folder " + folder);
     }
     if (!start_clean_up(file, folder, temp)) run_log("The uninstaller could not remove its own file " + file);
 }
@@ -97,12 +95,12 @@ int finish_clean_up(const UninstallOptions& o) {
     WaitForSingleObject(uninstaller, 60000);
     CloseHandle(uninstaller);
     // A virus scanner may hold a file that has just been written or closed.
+    std::wstring file = file_path(o.remove_file);
     for (int attempt = 0; attempt < 50; ++attempt) {
-        SetFileAttributesA(o.remove_file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (DeleteFileA(o.remove_file.c_str()) || GetFileAttributesA(o.remove_file.c_str()) == INVALID_FILE_ATTRIBUTES)
-            break;
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileW(file.c_str()) || GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) break;
         Sleep(100);
     }
-    if (!o.remove_folder.empty()) RemoveDirectoryA(o.remove_folder.c_str());
+    if (!o.remove_folder.empty()) RemoveDirectoryW(file_path(o.remove_folder).c_str());
     return EXIT_DONE;
 }

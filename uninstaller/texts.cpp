@@ -1,6 +1,8 @@
 // The uninstaller's texts, French then English, each list ending with "FIN".
 #include "uninstaller/uninstall.h"
 
+#include "runtime/code_page.h"
+
 UninstallText uninstall_text;
 UninstallRun uninstall_run;
 
@@ -38,8 +40,10 @@ const char* const ENGLISH_TEXTS[] = {
 
 }  // namespace
 
+// The tables hold the texts' Windows-1252 bytes; the slots, the program's
+// text (UTF-8).
 void load_uninstall_text(bool french) {
     const char* const* table = french ? FRENCH_TEXTS : ENGLISH_TEXTS;
     for (int slot = 1; slot < 21 && std::string(table[slot - 1]) != "FIN"; ++slot)
-        uninstall_text.slots[slot] = table[slot - 1];
+        uninstall_text.slots[slot] = windows1252_to_utf8(table[slot - 1]);
 }

@@ -70,13 +70,13 @@ std::string uninstall_help_text() {
     return "Uninstall.exe [options]\n"
            "\n"
            // /VERYSILENT ou /S : désinstalle sans rien afficher ni demander
-           "/VERYSILENT ou /S : d\xE9sinstalle sans rien afficher ni demander\n"
+           "/VERYSILENT ou /S : d\xC3\xA9sinstalle sans rien afficher ni demander\n"
            // /SILENT : désinstalle sans rien demander, la fenêtre montre l'avancement
-           "/SILENT : d\xE9sinstalle sans rien demander, la fen\xEAtre montre l'avancement\n"
+           "/SILENT : d\xC3\xA9sinstalle sans rien demander, la fen\xC3\xAAtre montre l'avancement\n"
            // /LOG="fichier" : le journal de la désinstallation (/LOG seul : dans le dossier temporaire)
-           "/LOG=\"fichier\" : le journal de la d\xE9sinstallation (/LOG seul : dans le dossier temporaire)\n"
+           "/LOG=\"fichier\" : le journal de la d\xC3\xA9sinstallation (/LOG seul : dans le dossier temporaire)\n"
            // Codes de sortie : 0 réussite ; 1602 abandon ; 1603 échec ; 1605 rien à désinstaller ; 1618 une autre installation est en cours ; 1639 ligne de commande invalide.
-           "Codes de sortie : 0 r\xE9ussite ; 1602 abandon ; 1603 \xE9" "chec ; 1605 rien \xE0 d\xE9sinstaller ; "
+           "Codes de sortie : 0 r\xC3\xA9ussite ; 1602 abandon ; 1603 \xC3\xA9" "chec ; 1605 rien \xC3\xA0 d\xC3\xA9sinstaller ; "
            "1618 une autre installation est en cours ; 1639 ligne de commande invalide.\n"
            "\n"
            "/VERYSILENT or /S: uninstalls showing and asking nothing\n"
@@ -88,5 +88,5 @@ std::string uninstall_help_text() {
 
 std::string uninstall_invalid_switch_text(const std::string& typed) {
     // désinstallé
-    return invalid_switch_text(typed, "Uninstall.exe", "d\xE9sinstall\xE9", "uninstalled");
+    return invalid_switch_text(typed, "Uninstall.exe", "d\xC3\xA9sinstall\xC3\xA9", "uninstalled");
 }

@@ -54,9 +54,8 @@ void act_on_entry(RecordSection section, const std::string& entry, std::string& 
 
 // The uninstaller's own file, in comparable_path form.
 std::string own_file() {
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? comparable_path(std::string(own, length)) : "";
+    std::string own = program_file();
+    return own.empty() ? "" : comparable_path(own);
 }
 
 // The files whose deletion failed and that are still there now that the

@@ -1,7 +1,9 @@
 // The author's checker (TarvoCheck.exe) against the real programs: the
 // record it predicts is the one Setup writes, byte for byte, and what it
 // says the uninstaller will remove and keep is what Uninstall.exe removes
-// and keeps.
+// and keeps.  The distribution holds a name outside Windows-1252, which the
+// checker prints in UTF-8 (its output here is a file) and Setup records in
+// the record's UTF-8 form.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +15,11 @@ namespace {
 
 constexpr DWORD LIMIT = 30000;
 const std::string DEFAULT_FOLDER = "C:\\Program files\\Carnet de notes\\";
+// "Ελένη.txt": the driver's ANSI calls cannot name it.
+const std::wstring GREEK_NAME = L"\u0395\u03BB\u03AD\u03BD\u03B7.txt";
+const std::string GREEK_UTF8 = "\xCE\x95\xCE\xBB\xCE\xAD\xCE\xBD\xCE\xB7.txt";
+
+std::wstring widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 // Runs TarvoCheck.exe with these parameters; its standard output, and its
 // exit code in *code.
@@ -41,6 +48,8 @@ std::vector<std::string> said(const std::string& output, const std::string& pref
 class CheckerAgainstThePrograms : public ::testing::Test {
 protected:
     void TearDown() override {
+        DeleteFileW((widened(dist) + GREEK_NAME).c_str());
+        DeleteFileW((widened(DEFAULT_FOLDER) + GREEK_NAME).c_str());
         remove_sample_traces();
         remove_tree(DEFAULT_FOLDER);
         close_folder_windows();
@@ -52,14 +61,20 @@ protected:
 
 TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo) {
     ASSERT_TRUE(copy_tree(sample_folder(), dist));
+    HANDLE greek = CreateFileW((widened(dist) + GREEK_NAME).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(greek, INVALID_HANDLE_VALUE);
+    CloseHandle(greek);
     remove_tree(DEFAULT_FOLDER);
     std::string folder = dist.substr(0, dist.size() - 1);
     long long code = 0;
     std::string report = run_checker(in_quotes(folder), &code, scratch);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("0 errors, 0 warnings"), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\n    " + GREEK_UTF8 + "\r\n"), std::string::npos) << report;
     std::string predicted = run_checker("--record \"" + folder + "\"", &code, scratch);
     EXPECT_EQ(code, 0);
+    EXPECT_EQ(predicted.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(predicted.find("\r\n" + DEFAULT_FOLDER + GREEK_UTF8 + "\r\n"), std::string::npos) << predicted;
 
     // Setup with the proposed folder and options, in French.
     Program setup = start_program(dist + "Setup.exe", dist, "");
@@ -96,6 +111,7 @@ TEST_F(CheckerAgainstThePrograms, PredictedRecordAndRemovalsAreWhatTheProgramsDo
     for (const std::string& path : kept) EXPECT_TRUE(exists(path)) << path;
     for (const std::string& folder_path : kept_folders) EXPECT_TRUE(exists(folder_path)) << folder_path;
     EXPECT_TRUE(exists(DEFAULT_FOLDER + "Carnet.txt"));
+    EXPECT_EQ(GetFileAttributesW((widened(DEFAULT_FOLDER) + GREEK_NAME).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

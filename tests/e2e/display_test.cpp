@@ -64,7 +64,9 @@ void expect_place(HWND window, const Place& p, int dpi, Where where = Where::cur
     EXPECT_NEAR(r.left, scaled(p.x, dpi), 1);
     EXPECT_NEAR(r.top, scaled(p.y, dpi), 1);
     EXPECT_NEAR(r.right - r.left, scaled(p.width, dpi), 1);
-    if (p.height >= 0) EXPECT_NEAR(r.bottom - r.top, scaled(p.height, dpi), 1);
+    if (p.height >= 0) {
+        EXPECT_NEAR(r.bottom - r.top, scaled(p.height, dpi), 1);
+    }
 }
 
 void expect_client(HWND window, int width, int height, int dpi, Where where = Where::current()) {
@@ -132,7 +134,9 @@ void expect_text_fits(HWND control, const Fonts& fonts, int dpi) {
                      : (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON) ? scaled(18, dpi)
                                                                                : scaled(6, dpi);
         EXPECT_LE(need.cx + margin, room.cx);
-        if (type != BS_GROUPBOX) EXPECT_LE(need.cy, room.cy);
+        if (type != BS_GROUPBOX) {
+            EXPECT_LE(need.cy, room.cy);
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include "checker/checks.h"
 #include "checker/previews.h"
 #include "installer/setup.h"
+#include "runtime/code_page.h"
 #include "tests/host/bytes.h"
 
 namespace {
@@ -108,7 +109,7 @@ TEST_F(Checker, BytesTheReaderDoesNotReadAsTheAuthorMeans) {
     utf8.replace(utf8.find("ligne1=Bienvenue"), 16, "ligne1=Bienvenue \xC3\xA9t\xC3\xA9");
     write("setup.ini", utf8);
     EXPECT_NE(check().find("setup.ini:15: error: UTF-8 text: Setup reads setup.ini as Windows-1252, so the user sees "
-                           "\"ligne1=Bienvenue \xC3\xA9t\xC3\xA9\""),
+                           "\"ligne1=Bienvenue Ã©tÃ©\""),
               std::string::npos);
     std::string cr_only = CLEAN_SETTINGS;
     for (size_t at; (at = cr_only.find("\r\n")) != std::string::npos;) cr_only.replace(at, 2, "\r");
@@ -155,14 +156,14 @@ TEST_F(Checker, TheRecordTemplateAsTheUninstallerReadsIt) {
     EXPECT_NE(found.find("Uninstall.dat:3: warning: an entry under \"[Langue]\": the uninstaller ignores it"),
               std::string::npos);
     EXPECT_NE(found.find("Uninstall.dat:4: error: the uninstaller knows no header \"[Demarrage]\""), std::string::npos);
-    EXPECT_NE(found.find(cp1252("did you mean \"[Démarrage]\"?")), std::string::npos);
+    EXPECT_NE(found.find("did you mean \"[Démarrage]\"?"), std::string::npos);
     EXPECT_NE(found.find("Uninstall.dat:7: warning: the program \"clean.exe\" is not a file the installation "
                          "installs"),
               std::string::npos);
     EXPECT_NE(found.find("Uninstall.dat:9: error: the uninstaller deletes keys only under"), std::string::npos);
     write("Uninstall.dat", "[Langue]\r\n[Fichiers]\r\n");
-    EXPECT_NE(check().find("Uninstall.dat:2: error: Setup writes the language code over the first two bytes of this "
-                           "line, turning \"[Fichiers]\" into \"FRichiers]\""),
+    EXPECT_NE(check().find("Uninstall.dat:2: error: Setup writes the language code over the first two characters of "
+                           "this line, turning \"[Fichiers]\" into \"FRichiers]\""),
               std::string::npos);
 }
 
@@ -202,20 +203,60 @@ TEST_F(Checker, TheHeaderTheInstalledFilesFallUnder) {
     }
 }
 
+// Setup reads a template as UTF-8 after a byte-order mark, else as
+// Windows-1252; UTF-8 text read the other way is what the author did not
+// write.
+TEST_F(Checker, TheTemplateInEitherForm) {
+    const std::string body = "[Langue]\r\n--\r\n[Démarrage]\r\nCarnet\r\n[Fichiers]\r\n";
+    const std::string mark = UTF8_MARK;
+    struct Case {
+        std::string bytes;
+        size_t diagnostics;
+        std::string said;
+    } cases[] = {
+        {cp1252(body), 0, ""},
+        {mark + body, 0, ""},
+        {mark + "[Langue]\r\nÉé\r\n[Fichiers]\r\n", 0, ""},  // two characters, four bytes
+        {mark + cp1252(body), 0, ""},                          // Windows-1252 throughout
+        {body, 3, "Uninstall.dat:3: error: UTF-8 text without a byte-order mark: Setup and the uninstaller read "
+                  "such a file as Windows-1252, and read \"[DÃ©marrage]\"; save Uninstall.dat as Windows-1252 "
+                  "(ANSI) or as UTF-8 with a byte-order mark"},
+        {mark + body + cp1252("C:\\café\r\n"), 3, "Uninstall.dat:3: error: UTF-8 text in a file that is not UTF-8"},
+    };
+    for (const Case& c : cases) {
+        write("Uninstall.dat", c.bytes);
+        std::string found = check();
+        EXPECT_EQ(report.diagnostics.size(), c.diagnostics) << c.bytes << found;
+        EXPECT_NE(found.find(c.said), std::string::npos) << c.bytes << found;
+    }
+}
+
+// Setup copies and records names in any language; Windows counts a path's
+// length in UTF-16 units, not in bytes.
+TEST_F(Checker, NamesInAnyLanguage) {
+    std::string greek;
+    for (int i = 0; i < 60; ++i) greek += "Ελ";  // 120 characters, 240 bytes
+    write("Aide/" + greek + ".txt", "x");
+    EXPECT_EQ(check(), "");
+    InstallPreview preview = preview_installation(read_tree(), template_bytes, false, sample_user_folders());
+    EXPECT_EQ(preview.record.substr(0, 3), UTF8_MARK);
+    EXPECT_NE(preview.record.find("\r\nC:\\Program files\\Carnet\\Aide\\" + greek + ".txt\r\n"), std::string::npos);
+}
+
 TEST_F(Checker, TheFilesOfTheDistribution) {
     remove("Setup.exe");
     remove("Uninstall.exe");
     remove("Licence");
     write("Tarvo Developpement.url", "[InternetShortcut]\r\nURL=https://example.com/" + std::string(75, 'x') + "\r\n");
-    write("Aide/\xE4\xB8\xAD.txt", "x");  // a character Windows-1252 does not have
+    write("Aide/\xFF.txt", "x");  // no UTF-8
     write("Aide/" + std::string(240, 'd') + "/file.txt", "x");
     std::string found = check();
     EXPECT_NE(found.find("Setup.exe: error: missing"), std::string::npos);
     EXPECT_NE(found.find("Uninstall.exe: error: missing"), std::string::npos);
     EXPECT_NE(found.find("Licence [Version Plus]/Concepteur.htm: warning: missing"), std::string::npos);
     EXPECT_NE(found.find("Tarvo Developpement.url: warning: the web link holds 121 bytes"), std::string::npos);
-    EXPECT_NE(found.find("Aide/?.txt: error: a name with a character Windows-1252 does not have"), std::string::npos);
-    EXPECT_NE(found.find("/file.txt: error: installed as \"C:\\Program files\\Carnet\\Aide\\ddd"), std::string::npos);
+    EXPECT_NE(found.find("Aide/?.txt: error: a name that is no Unicode text"), std::string::npos);
+    EXPECT_NE(found.find("/file.txt: warning: installed as \"C:\\Program files\\Carnet\\Aide\\ddd"), std::string::npos);
 }
 
 TEST_F(Checker, ThePreviewOfAnInstallation) {
@@ -262,8 +303,8 @@ TEST_F(Checker, TheEntryInWindowsListOfPrograms) {
                                         "  QuietUninstallString: \"" + dir + "Uninstall.exe\" /VERYSILENT",
                                         "  NoModify: 1 (REG_DWORD)", "  NoRepair: 1 (REG_DWORD)",
                                         "  URLInfoAbout: https://tarvo-developpement.example/"}));
-    const std::string none = cp1252("none: \"Applications et fonctionnalités\" is 0 in setup.ini, so Setup leaves "
-                                    "the program out of the list");
+    const std::string none = "none: \"Applications et fonctionnalités\" is 0 in setup.ini, so Setup leaves the "
+                             "program out of the list";
     const std::string options = "Programme multilangue=1";
     struct Case {
         bool current_user;
@@ -276,7 +317,7 @@ TEST_F(Checker, TheEntryInWindowsListOfPrograms) {
         {false, options, options + "\r\nApplications et fonctionnalités=0", 1, {none}},
         {true, options, options + "\r\nApplications et fonctionnalités=0", 1, {none}},
         {false, options, options + "\r\nApplications et fonctionnalités=2", 13, {"HKEY_LOCAL_MACHINE\\" + key}},
-        {false, "Version=1.0", "Version=1.0\r\nEditeur=Atelier Dupré", 13, {cp1252("  Publisher: Atelier Dupré")}},
+        {false, "Version=1.0", "Version=1.0\r\nEditeur=Atelier Dupré", 13, {"  Publisher: Atelier Dupré"}},
     };
     for (const Case& c : cases) {
         write("setup.ini", settings_with(c.from, c.to));

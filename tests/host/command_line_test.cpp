@@ -132,14 +132,13 @@ TEST(CommandLine, UninstallSwitches) {
     EXPECT_EQ(clean.remove_folder, "C:\\A");
 }
 
-// The refusals name the argument in both languages, the French in
-// Windows-1252 bytes.
+// The refusals name the argument in both languages.
 TEST(CommandLine, RefusalTexts) {
     EXPECT_EQ(invalid_switch_text("/X"),
-              "Option inconnue ou mal \xE9" "crite : /X\nRien n'a \xE9t\xE9 install\xE9. Setup.exe /? donne la liste des "
+              "Option inconnue ou mal écrite : /X\nRien n'a été installé. Setup.exe /? donne la liste des "
               "options.\n\nUnknown or malformed switch: /X\nNothing was installed. Setup.exe /? lists the switches.");
     EXPECT_EQ(uninstall_invalid_switch_text("/Y"),
-              "Option inconnue ou mal \xE9" "crite : /Y\nRien n'a \xE9t\xE9 d\xE9sinstall\xE9. Uninstall.exe /? donne la "
+              "Option inconnue ou mal écrite : /Y\nRien n'a été désinstallé. Uninstall.exe /? donne la "
               "liste des options.\n\nUnknown or malformed switch: /Y\nNothing was uninstalled. Uninstall.exe /? lists the "
               "switches.");
 }

@@ -45,9 +45,9 @@ TEST_F(InstallPlan, UnnamedShortcutsUntickedBoxAndMissingShellFolders) {
     load_catalogue("FR");
     IntegrationPlan plan = plan_integration(state, folders, false);
     EXPECT_TRUE(plan.desktop_shortcuts.empty());
-    EXPECT_EQ(plan.update_information_file, "C:\\Menu\\Programs\\Tarvo\\Carnet\\Mise \xE0 jour.Txt");
+    EXPECT_EQ(plan.update_information_file, "C:\\Menu\\Programs\\Tarvo\\Carnet\\Mise à jour.Txt");
     ASSERT_EQ(plan.menu_shortcuts.size(), 2u);
-    EXPECT_EQ(plan.menu_shortcuts[1].link, "C:\\Menu\\Programs\\Tarvo\\Carnet\\D\xE9sinstallation.lnk");
+    EXPECT_EQ(plan.menu_shortcuts[1].link, "C:\\Menu\\Programs\\Tarvo\\Carnet\\Désinstallation.lnk");
     // Without shell paths nothing is placed relative to the program folder.
     plan = plan_integration(state, ShellFolders{}, true);
     EXPECT_TRUE(plan.desktop_shortcuts.empty());
@@ -65,6 +65,18 @@ TEST(CompletedRecord, TheLanguageCodeAndTheListFollowTheTemplate) {
     // Line ends of every kind mark where the second line begins.
     EXPECT_EQ(completed_record("[Langue]\r??\r[Autre]\r", "EN", {"x"}), "[Langue]\rEN\r[Autre]\rx");
     EXPECT_EQ(completed_record(std::string("[Langue]\0--\0", 12), "FR", {"x"}), std::string("[Langue]\0FR\0x", 13));
+}
+
+// A name that Windows-1252 lacks makes the whole record UTF-8 after its
+// mark; a template written in UTF-8 stays so, its placeholder two letters
+// whatever bytes they take.
+TEST(CompletedRecord, TheUtf8FormWhereWindows1252CannotHoldANameOrTheTemplateIsUtf8) {
+    EXPECT_EQ(completed_record("[Langue]\r\n--\r\n[D\xE9marrage]\r\n", "FR", {"C:\\Ελένη\\a"}),
+              "\xEF\xBB\xBF[Langue]\r\nFR\r\n[Démarrage]\r\nC:\\Ελένη\\a");
+    EXPECT_EQ(completed_record("[Langue]\r\n--\r\n[Fichiers]\r\n", "FR", {"C:\\café"}),
+              "[Langue]\r\nFR\r\n[Fichiers]\r\nC:\\caf\xE9");
+    EXPECT_EQ(completed_record("\xEF\xBB\xBF[Langue]\r\nÉé\r\n[Fichiers]\r\n", "EN", {"x"}),
+              "\xEF\xBB\xBF[Langue]\r\nEN\r\n[Fichiers]\r\nx");
 }
 
 TEST(CompletedRecord, ShortAndMissingTemplates) {

@@ -60,6 +60,9 @@ protected:
         write("dist/Setup.exe", "MZ setup");
         write("dist/setup.ini", "[ Informations sur le logiciel]\r\nNom=Carnet\r\n");
         write("dist/Aide/aide.txt", std::string(5000, 'a'));
+        // Names in any language; NTFS orders them by their upper case.
+        write("dist/Aide/Ζωή.txt", "z");
+        write("dist/Aide/ελένη.txt", "e");
         fs::create_directories(root + "/dist/vide");
         write("dist/.hidden", "");
     }
@@ -76,7 +79,7 @@ protected:
         PackFacts facts;
         std::string error;
         EXPECT_TRUE(write_package(tree, STUB, "Carnet - v1.0", root + "/out.exe", &facts, &error)) << error;
-        EXPECT_EQ(facts.files, 4u);
+        EXPECT_EQ(facts.files, 6u);
         EXPECT_EQ(facts.folders, 2u);
         return read_all(root + "/out.exe");
     }
@@ -110,12 +113,13 @@ TEST_F(Packages, EveryFolderAndFileComesBackInOrder) {
     ASSERT_EQ(read_package(reinterpret_cast<const unsigned char*>(package.data()), package.size(), sink, &written),
               PACKAGE_READ);
     EXPECT_EQ(written.lines, (std::vector<std::string>{"0 Carnet - v1.0 0 0", "2 .hidden 0 0", "1 Aide 0 0",
-                                                        "2 Aide\\aide.txt 5000 1 +5000", "2 Setup.exe 8 0 +8",
+                                                        "2 Aide\\aide.txt 5000 1 +5000", "2 Aide\\ελένη.txt 1 0 +1",
+                                                        "2 Aide\\Ζωή.txt 1 0 +1", "2 Setup.exe 8 0 +8",
                                                         "2 setup.ini 45 0 +45", "1 vide 0 0"}));
     PackageSummary summary;
     EXPECT_EQ(check(package, &summary), PACKAGE_READ);
     EXPECT_EQ(summary.title, "Carnet - v1.0");
-    EXPECT_EQ(summary.files, 4u);
+    EXPECT_EQ(summary.files, 6u);
     EXPECT_EQ(summary.folders, 2u);
     EXPECT_TRUE(summary.has_setup);
 }
@@ -146,7 +150,8 @@ TEST(PackageRecords, HostilePathsAreRefused) {
     using namespace std::string_literals;
     const std::vector<std::string> paths = {
         "..\\escape.txt"s, "a\\..\\..\\b", "C:\\Windows\\x.dll", "\\rooted", "C:x", "file.txt:stream", "CON",
-        "Aide\\nul.txt", "a\\\\b", "a\\", "trailing.", "sub/dir", "nul\0byte"s, "", "a\\b\\com1"};
+        "Aide\\nul.txt", "a\\\\b", "a\\", "trailing.", "sub/dir", "nul\0byte"s, "", "a\\b\\com1",
+        "caf\xE9.txt"};  // no UTF-8
     for (const std::string& path : paths) {
         std::string stream = record(RECORD_TITLE, "T") + record(RECORD_FILE, path, "x");
         PackageSummary summary;
@@ -154,6 +159,7 @@ TEST(PackageRecords, HostilePathsAreRefused) {
     }
     EXPECT_TRUE(is_safe_package_path("Aide\\Aide de Carnet.txt"));
     EXPECT_TRUE(is_safe_package_path(".hidden"));
+    EXPECT_TRUE(is_safe_package_path("Ελένη\\日本.txt"));
     EXPECT_FALSE(is_safe_package_path(std::string(1025, 'a')));
 }
 

@@ -20,11 +20,11 @@ TEST(RecordLines, BlanksAndHeaders) {
     RecordSection section = SECTION_FILES;
     EXPECT_TRUE(record_header("[Langue]", &section));
     EXPECT_EQ(section, SECTION_NONE);
-    EXPECT_TRUE(record_header(cp1252("[Démarrage]"), &section));
+    EXPECT_TRUE(record_header("[Démarrage]", &section));
     EXPECT_EQ(section, SECTION_STARTUP);
     EXPECT_TRUE(record_header("[Dossier du programme]", &section));
     EXPECT_EQ(section, SECTION_PROGRAM_FOLDER);
-    for (const char* entry : {"[fichiers]", "[Demarrage]", "[Menu] ", "[Other]", "Fichiers", "[D\xC3\xA9marrage]"})
+    for (const char* entry : {"[fichiers]", "[Demarrage]", "[Menu] ", "[Other]", "Fichiers", "[D\xE9marrage]"})
         EXPECT_FALSE(record_header(entry, &section)) << entry;
     EXPECT_EQ(section, SECTION_PROGRAM_FOLDER);
 }
@@ -73,6 +73,24 @@ TEST(RecordEntries, LinesBeforeAnyHeaderAndUnknownHeaders) {
               (Entries{{SECTION_OTHER, "[fichiers]"}, {SECTION_OTHER, "[Other]"}, {SECTION_OTHER, "C:\\d.cfg"}}));
     EXPECT_EQ(record_entries("", false), Entries{});
     EXPECT_EQ(record_entries("[Fichiers]", false), Entries{});
+}
+
+// A record the installer wrote in UTF-8 (a Greek user's folder) is read
+// after its mark; a line in it that is not UTF-8 reads as Windows-1252.
+TEST(RecordEntries, TheUtf8FormAfterItsMark) {
+    std::string utf8 = "\xEF\xBB\xBF[Langue]\r\nFR\r\n[Démarrage]\r\nΕλένη\r\n[Fichiers]\r\nC:\\Ελένη\\a.txt\r\n"
+                       "C:\\caf\xE9.txt";
+    EXPECT_EQ(record_entries(utf8, false), (Entries{
+                                               {SECTION_STARTUP, "Ελένη"},
+                                               {SECTION_FILES, "C:\\Ελένη\\a.txt"},
+                                               {SECTION_FILES, "C:\\café.txt"},
+                                           }));
+    // Without the mark the same bytes are Windows-1252: "[Démarrage]" is no
+    // header any more, and the Greek letters come out as Latin ones.
+    Entries unmarked = record_entries(utf8.substr(3), false);
+    ASSERT_EQ(unmarked.size(), 2u);
+    EXPECT_EQ(unmarked[0].section, SECTION_FILES);
+    EXPECT_EQ(unmarked[0].text, "C:\\\xC3\x8E\xE2\x80\xA2\xC3\x8E\xC2\xBB\xC3\x8E\xC2\xAD\xC3\x8E\xC2\xBD\xC3\x8E\xC2\xB7\\a.txt");
 }
 
 // A line longer than the reader's work area keeps its first 63,999 bytes,

@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(SetupSettings, EveryFieldIsFilled) {
-    read(cp1252("[ Informations sur le logiciel]\r\nNom=Carnet\r\nVersion=2.1 \r\nEditeur=Anne Martin\r\n"
+    read(std::string("[ Informations sur le logiciel]\r\nNom=Carnet\r\nVersion=2.1 \r\nEditeur=Anne Martin\r\n"
                 "[ Options de l'intallation]\r\n"
                 "Lancer après installation=Carnet.exe\r\n"
                 "Raccourci 1 - Cible=Carnet.exe\r\nRaccourci 1 - Nom=Carnet\r\n"

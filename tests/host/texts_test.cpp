@@ -137,42 +137,44 @@ void expect_catalogue(const std::string& language, const char* const* texts) {
     catalogue = TextCatalogue{};
     load_catalogue(language);
     EXPECT_EQ(catalogue.entries[0], "");
-    for (int n = 1; n <= 47; ++n) EXPECT_EQ(T(n), cp1252(texts[n - 1])) << language << " T" << n;
+    for (int n = 1; n <= 47; ++n) EXPECT_EQ(T(n), texts[n - 1]) << language << " T" << n;
     for (int n = 48; n <= 100; ++n) EXPECT_EQ(T(n), "") << n;
 }
 
-TEST(Texts, CataloguesHoldTheirWindows1252Bytes) {
+// The tables hold Windows-1252 bytes; the programs get the texts as UTF-8.
+TEST(Texts, CataloguesGiveTheirTextsAsUtf8) {
     expect_catalogue("FR", FRENCH_CATALOGUE);
     expect_catalogue("EN", ENGLISH_CATALOGUE);
     expect_catalogue("", ENGLISH_CATALOGUE);  // anything but "FR" is English
     load_catalogue("FR");
-    EXPECT_EQ(T(UPDATE), "Mise \xE0 jour");
-    EXPECT_EQ(T(LOG_DISK_SPACE), "Espace occup\xE9 sur le disque dur : ");
+    EXPECT_EQ(T(UPDATE), "Mise \xC3\xA0 jour");
+    EXPECT_EQ(T(LOG_DISK_SPACE), "Espace occup\xC3\xA9 sur le disque dur : ");
 }
 
-TEST(Texts, UninstallerTextsHoldTheirWindows1252Bytes) {
+TEST(Texts, UninstallerTextsComeAsUtf8) {
     for (bool french : {true, false}) {
         uninstall_text = UninstallText{};
         load_uninstall_text(french);
         const char* const* texts = french ? FRENCH_UNINSTALL_TEXTS : ENGLISH_UNINSTALL_TEXTS;
         EXPECT_EQ(uninstall_text.slots[0], "");
-        for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(U(slot), cp1252(texts[slot - 1])) << french << " " << slot;
+        for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(U(slot), texts[slot - 1]) << french << " " << slot;
         for (int slot = 9; slot <= 20; ++slot) EXPECT_EQ(U(slot), "") << slot;
     }
     EXPECT_EQ(U(CLOSING_NOTE_NAME), "Finish uninstall.txt");
 }
 
-TEST(Texts, RecordHeadersAndSettingsNamesAreWindows1252) {
+// Matched against the decoded text of the files.
+TEST(Texts, RecordHeadersAndSettingsNamesAreUtf8) {
     const char* const headers[] = {"[Langue]", "[Lancer]", "[Programme]", "[Registre]", "[Démarrage]",
                                    "[Dossier du programme]", "[Autre]", "[Fichiers]", "[Menu]"};
     ASSERT_EQ(RECORD_HEADER_COUNT, 9);
     for (int i = 0; i < RECORD_HEADER_COUNT; ++i) {
-        EXPECT_EQ(RECORD_HEADERS[i].text, cp1252(headers[i]));
+        EXPECT_EQ(RECORD_HEADERS[i].text, std::string(headers[i]));
         EXPECT_EQ(RECORD_HEADERS[i].section, static_cast<RecordSection>(i - 1));
     }
-    EXPECT_EQ(std::string(KEY_RUN_AFTER), cp1252("Lancer après installation"));
-    EXPECT_EQ(std::string(KEY_UPDATE_PROGRAM), cp1252("Mise à jour"));
-    EXPECT_EQ(std::string(KEY_INSTALL_PROGRAM), cp1252("Lancer à l'installation"));
+    EXPECT_EQ(std::string(KEY_RUN_AFTER), "Lancer après installation");
+    EXPECT_EQ(std::string(KEY_UPDATE_PROGRAM), "Mise à jour");
+    EXPECT_EQ(std::string(KEY_INSTALL_PROGRAM), "Lancer à l'installation");
     EXPECT_EQ(std::string(GROUP_OPTIONS), " Options de l'intallation");
 }
 

@@ -51,8 +51,8 @@ TEST_F(Gadgets, ButtonsCheckBoxesAndProgressBars) {
     PostMessageA(gadget_handle(19), BM_CLICK, 0, 0);
     EXPECT_EQ(gadgets_of(drain_events()), std::vector<int>{19});
     EXPECT_EQ(get_state(19), 1);
-    set_text(19, "Über");
-    EXPECT_EQ(get_text(19), "\xDC" "ber");
+    set_text(19, "\xC3\x9C" "ber");
+    EXPECT_EQ(get_text(19), "\xC3\x9C" "ber");
 
     create_progress_bar(3, 3, 200, 394, 14, 0, 100, 1);
     PBRANGE range{};

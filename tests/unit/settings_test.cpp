@@ -19,13 +19,14 @@ protected:
     ScratchFolder dir;
 };
 
-// The lookups themselves are tested on the host; here the file is read as
-// its bytes, a NUL inside it included.
+// The lookups themselves are tested on the host; here the file's
+// Windows-1252 bytes are read as the programs' UTF-8 text, a NUL inside
+// them included.
 TEST_F(Settings, TheFileIsReadAsItsBytes) {
     const char bytes[] = "[ Options de l'intallation]\r\nMise \xE0 jour=maj.exe \r\n\0[H]\r\nk=w\r\n";
     open(std::string(bytes, sizeof bytes - 1));
     EXPECT_EQ(select_settings_group(" options de l'intallation"), 1);
-    EXPECT_EQ(read_setting_text("Mise \xE0 jour"), "maj.exe ");
+    EXPECT_EQ(read_setting_text("Mise \xC3\xA0 jour"), "maj.exe ");
     EXPECT_EQ(select_settings_group("H"), 0);
 }
 
