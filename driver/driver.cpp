@@ -188,10 +188,56 @@ Program start_with_token(HANDLE token, const std::string& program, const std::st
     return Program(started.hProcess, started.dwProcessId);
 }
 
+
+// The locale of ProgramLocale; "" for the test's own.
+std::string program_locale;
+
+DWORD process_named(const std::string& file_name, const std::vector<DWORD>& except = {});
+std::vector<DWORD> processes_named(const std::string& file_name);
+
+// The program started by Wine's loader under `program_locale`, through the
+// Unix env program, and followed once its process is there.  (A Windows
+// child takes its locale from Wine, not from the environment it is given.)
+Program start_in_locale(const std::string& program, const std::string& folder, const std::string& parameters,
+                        Where where) {
+    char loader[MAX_PATH] = "/usr/lib/wine/wine64";
+    GetEnvironmentVariableA("WINELOADER", loader, sizeof loader);
+    // The locales are built into the build folder (scripts/provision), the
+    // parent of the tests' bin folder, which Wine shows on drive Z:.
+    std::string locales = program_folder().substr(2) + "..\\locales";
+    for (char& c : locales) c = c == '\\' ? '/' : c;
+    std::string command = "/usr/bin/env LOCPATH=" + locales + " LC_ALL=" + program_locale + " LANG=" +
+                          program_locale + " " + loader + " " + in_quotes(program);
+    if (!parameters.empty()) command += " " + parameters;
+    std::string name = program.substr(program.find_last_of('\\') + 1);
+    std::vector<DWORD> before = processes_named(name);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA("Z:\\usr\\bin\\env", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
+        report_failure(where, "cannot start " + program + " in the locale " + program_locale);
+        return Program();
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    DWORD id = 0;
+    if (!wait_until([&] { return (id = process_named(name, before)) != 0; }, 20000)) {
+        report_failure(where, program + " did not start in the locale " + program_locale);
+        return Program();
+    }
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
+    return process ? Program(process, id) : Program();
+}
+
 }  // namespace
+
+ProgramLocale::ProgramLocale(const std::string& locale) : before_(program_locale) { program_locale = locale; }
+ProgramLocale::~ProgramLocale() { program_locale = before_; }
 
 Program start_program(const std::string& program, const std::string& folder, const std::string& parameters,
                       Where where) {
+    if (!program_locale.empty()) return start_in_locale(program, folder, parameters, where);
     return start_with_token(nullptr, program, folder, parameters, where);
 }
 
@@ -247,20 +293,31 @@ bool wait_until(const std::function<bool()>& condition, DWORD limit_ms) {
 // The snapshot names each process by its program file, without a folder.
 // The id of a running process whose program file is named `file_name`, 0
 // when there is none.
-static DWORD process_named(const std::string& file_name) {
+namespace {
+
+// The processes whose program file is named `file_name`.
+std::vector<DWORD> processes_named(const std::string& file_name) {
+    std::vector<DWORD> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found;
-         more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         const char* name = std::strrchr(entry.szExeFile, '\\');
-        if (lstrcmpiA(name ? name + 1 : entry.szExeFile, file_name.c_str()) == 0) found = entry.th32ProcessID;
+        if (lstrcmpiA(name ? name + 1 : entry.szExeFile, file_name.c_str()) == 0) found.push_back(entry.th32ProcessID);
     }
     CloseHandle(snapshot);
     return found;
 }
+
+// The first of them that is not among `except`; 0 when none.
+DWORD process_named(const std::string& file_name, const std::vector<DWORD>& except) {
+    for (DWORD id : processes_named(file_name))
+        if (std::find(except.begin(), except.end(), id) == except.end()) return id;
+    return 0;
+}
+
+}  // namespace
 
 bool process_named_running(const std::string& file_name) { return process_named(file_name) != 0; }
 
@@ -685,6 +742,85 @@ int selected_tab(HWND window, int id, Where where) {
     LRESULT index = -1;
     if (tab) send(tab, TCM_GETCURSEL, 0, 0, &index, where);
     return static_cast<int>(index);
+}
+
+// ---- Texts in UTF-16 ----
+
+static std::wstring wide_text(HWND control, const Where& where) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, SEND_LIMIT_MS, &length)) {
+        report_failure(where, "no answer to WM_GETTEXTLENGTH");
+        return L"";
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                        SEND_LIMIT_MS, &copied);
+    text.resize(copied);
+    return text;
+}
+
+// The entries of a list or combo box: the system copies these texts
+// between processes.
+static void add_entries(HWND control, UINT count_message, UINT length_message, UINT text_message,
+                        std::vector<std::wstring>& texts) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(control, count_message, 0, 0, SMTO_ABORTIFHUNG, SEND_LIMIT_MS, &count);
+    for (DWORD_PTR index = 0; index < count; ++index) {
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(control, length_message, index, 0, SMTO_ABORTIFHUNG, SEND_LIMIT_MS, &length);
+        std::wstring entry(length + 1, L'\0');
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(control, text_message, index, reinterpret_cast<LPARAM>(entry.data()), SMTO_ABORTIFHUNG,
+                            SEND_LIMIT_MS, &copied);
+        entry.resize(std::min<DWORD_PTR>(copied, length));
+        texts.push_back(L"  " + entry);
+    }
+}
+
+static void add_tab_captions(HWND tab, std::vector<std::wstring>& texts, const Where& where) {
+    LRESULT count = 0;
+    if (!send(tab, TCM_GETITEMCOUNT, 0, 0, &count, where)) return;
+    RemoteBlock block(tab, sizeof(TCITEMW) + TEXT_CHARS * sizeof(wchar_t));
+    if (!reachable(block, where)) return;
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<wchar_t*>(block.address() + sizeof item);
+    item.cchTextMax = TEXT_CHARS;
+    for (LRESULT index = 0; index < count; ++index) {
+        std::wstring caption(TEXT_CHARS, L'\0');
+        LRESULT found = 0;
+        if (!block.write(0, &item, sizeof item) || !block.write(sizeof item, caption.data(), sizeof(wchar_t)) ||
+            !send(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(block.address()), &found, where) || !found ||
+            !block.read(sizeof item, caption.data(), caption.size() * sizeof(wchar_t))) {
+            report_failure(where, "cannot read the caption of tab " + std::to_string(index));
+            return;
+        }
+        texts.push_back(L"  " + caption.substr(0, caption.find(L'\0')));
+    }
+}
+
+std::vector<std::wstring> shown_texts(HWND window, Where where) {
+    std::vector<std::wstring> texts{wide_text(window, where)};
+    std::vector<HWND> controls;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM found) {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&controls));
+    for (HWND control : controls) {
+        std::string kind = window_class(control);
+        texts.push_back(std::wstring(kind.begin(), kind.end()) + L": " + wide_text(control, where));
+        if (lstrcmpiA(kind.c_str(), "ListBox") == 0)
+            add_entries(control, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, texts);
+        else if (lstrcmpiA(kind.c_str(), "ComboBox") == 0)
+            add_entries(control, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, texts);
+        else if (lstrcmpiA(kind.c_str(), WC_TABCONTROLA) == 0)
+            add_tab_captions(control, texts, where);
+    }
+    return texts;
 }
 
 std::vector<std::string> tab_captions(HWND window, int id, Where where) {

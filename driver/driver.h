@@ -52,6 +52,22 @@ Program start_program(const std::string& program, const std::string& folder,
 // the test's full token, reporting itself not elevated.
 Program start_program_limited(const std::string& program, const std::string& folder,
                               const std::string& parameters, Where where = Where::current());
+// The programs start_program starts from now on run in this Unix locale
+// ("" for the test's own, the default): Wine takes the system code page
+// from it, so such a program runs as on a Polish (pl_PL.UTF-8: 1250),
+// Russian (1251), Greek (1253) or Japanese (ja_JP.UTF-8: 932) Windows.
+// They are then started through the Unix system and followed once they
+// run; the locale before comes back when the object goes.
+class ProgramLocale {
+public:
+    explicit ProgramLocale(const std::string& locale);
+    ~ProgramLocale();
+    ProgramLocale(const ProgramLocale&) = delete;
+    ProgramLocale& operator=(const ProgramLocale&) = delete;
+
+private:
+    std::string before_;
+};
 bool program_running(const Program& program);
 long long wait_program_end(Program& program, DWORD limit_ms, Where where = Where::current());
 void kill_program(Program& program);
@@ -173,6 +189,12 @@ RECT outer_rect(HWND window);
 DWORD window_style(HWND window);
 DWORD window_ex_style(HWND window);
 bool is_topmost(HWND window);
+// Every text a window shows, read in UTF-16 whatever the code pages of the
+// program and of the test: its title, then each descendant in tree order as
+// "class: text", with the entries of its list box, combo box or tab
+// control after it, one per line.
+std::vector<std::wstring> shown_texts(HWND window, Where where = Where::current());
+
 // A control's rectangle in its parent's client area.
 RECT place_in_parent(HWND control);
 
