@@ -418,6 +418,14 @@ TEST_F(KitRun, EnterWalksThroughTheInstallationAndTheUninstallation) {
     press_key(result, VK_ESCAPE);
     ASSERT_TRUE(licence_window_answers(setup, result, RESULT_BANNER));
     ASSERT_TRUE(IsWindow(result) && control_enabled(result, FINISH_BUTTON));
+    // The program takes keys for its active window: the result window again
+    // once the licence window has handed the activation back.
+    ASSERT_TRUE(wait_until(
+        [&] {
+            GUITHREADINFO info{sizeof info};
+            return GetGUIThreadInfo(GetWindowThreadProcessId(result, nullptr), &info) && info.hwndActive == result;
+        },
+        LIMIT));
     press_key(result, VK_RETURN);
     EXPECT_EQ(wait_program_end(setup, LIMIT), EXIT_DONE);
     EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
