@@ -37,16 +37,17 @@ struct GadgetRecord {
 // characters), set the native window text, nothing, 0 items.  The slots that
 // no program calls (items with images, removing and clearing items, the
 // kind-specific slot and per-item state and text) are left out.
+// A kind names only the operations it has; the others stay null.
 struct GadgetKindOps {
-    void (*destroy)(GadgetRecord& gadget);
-    int (*get_state)(const GadgetRecord& gadget);
-    void (*set_state)(GadgetRecord& gadget, int state);
-    std::string (*get_text)(const GadgetRecord& gadget);
-    void (*set_text)(GadgetRecord& gadget, const std::string& text);
-    void (*add_item)(GadgetRecord& gadget, int position, const std::string& text);
-    int (*count_items)(const GadgetRecord& gadget);
+    void (*destroy)(GadgetRecord& gadget) = nullptr;
+    int (*get_state)(const GadgetRecord& gadget) = nullptr;
+    void (*set_state)(GadgetRecord& gadget, int state) = nullptr;
+    std::string (*get_text)(const GadgetRecord& gadget) = nullptr;
+    void (*set_text)(GadgetRecord& gadget, const std::string& text) = nullptr;
+    void (*add_item)(GadgetRecord& gadget, int position, const std::string& text) = nullptr;
+    int (*count_items)(const GadgetRecord& gadget) = nullptr;
     // After the gadget was placed and given its font for another scale.
-    void (*rescale)(GadgetRecord& gadget, int dpi);
+    void (*rescale)(GadgetRecord& gadget, int dpi) = nullptr;
 };
 
 extern const GadgetKindOps BUTTON_KIND;

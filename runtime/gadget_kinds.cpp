@@ -126,37 +126,14 @@ std::vector<HWND> option_group(HWND option) {
 }
 
 const GadgetKindOps BUTTON_KIND{
-    .destroy = nullptr,
     .get_state = check_state,
     .set_state = set_check_state,
-    .get_text = nullptr,
-    .set_text = nullptr,
-    .add_item = nullptr,
-    .count_items = nullptr,
     .rescale = rescale_button_image,
 };
 
-const GadgetKindOps CHECK_BOX_KIND{
-    .destroy = nullptr,
-    .get_state = check_state,
-    .set_state = set_check_state,
-    .get_text = nullptr,
-    .set_text = nullptr,
-    .add_item = nullptr,
-    .count_items = nullptr,
-    .rescale = nullptr,
-};
+const GadgetKindOps CHECK_BOX_KIND{.get_state = check_state, .set_state = set_check_state};
 
-const GadgetKindOps OPTION_KIND{
-    .destroy = nullptr,
-    .get_state = check_state,
-    .set_state = set_option_state,
-    .get_text = nullptr,
-    .set_text = nullptr,
-    .add_item = nullptr,
-    .count_items = nullptr,
-    .rescale = nullptr,
-};
+const GadgetKindOps OPTION_KIND{.get_state = check_state, .set_state = set_option_state};
 
 const GadgetKindOps FRAME_KIND{};
 
@@ -165,34 +142,21 @@ const GadgetKindOps TEXT_KIND{};
 const GadgetKindOps EDIT_KIND{};
 
 const GadgetKindOps COMBO_BOX_KIND{
-    .destroy = nullptr,
     .get_state = combo_state,
     .set_state = set_combo_state,
     .get_text = combo_text,
     .set_text = set_combo_text,
     .add_item = add_combo_item,
     .count_items = count_combo_items,
-    .rescale = nullptr,
 };
 
 const GadgetKindOps LIST_BOX_KIND{
-    .destroy = nullptr,
     .get_state = list_state,
     .set_state = set_list_state,
     .get_text = list_text,
     .set_text = set_list_text,
     .add_item = add_list_item,
     .count_items = count_list_items,
-    .rescale = nullptr,
 };
 
-const GadgetKindOps PROGRESS_BAR_KIND{
-    .destroy = nullptr,
-    .get_state = progress_state,
-    .set_state = set_progress_state,
-    .get_text = nullptr,
-    .set_text = nullptr,
-    .add_item = nullptr,
-    .count_items = nullptr,
-    .rescale = nullptr,
-};
+const GadgetKindOps PROGRESS_BAR_KIND{.get_state = progress_state, .set_state = set_progress_state};

@@ -141,16 +141,7 @@ LRESULT CALLBACK image_button_proc(HWND button, UINT message, WPARAM wparam, LPA
 
 }  // namespace
 
-const GadgetKindOps IMAGE_VIEW_KIND{
-    .destroy = nullptr,
-    .get_state = nullptr,
-    .set_state = nullptr,
-    .get_text = nullptr,
-    .set_text = nullptr,
-    .add_item = nullptr,
-    .count_items = nullptr,
-    .rescale = rescale_image_view,
-};
+const GadgetKindOps IMAGE_VIEW_KIND{.rescale = rescale_image_view};
 
 void show_scaled_images(HWND button) { subclass_control(button, image_button_proc); }
 

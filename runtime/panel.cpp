@@ -318,7 +318,6 @@ void rescale_panel(GadgetRecord& g, int) {
 }  // namespace
 
 const GadgetKindOps PANEL_KIND{
-    .destroy = nullptr,
     .get_state = panel_state,
     .set_state = set_panel_state,
     .get_text = panel_text,

@@ -148,13 +148,9 @@ bool scroll_shown_web_view(HWND top, UINT key) {
 
 const GadgetKindOps WEB_VIEW_KIND{
     .destroy = destroy_web_view,
-    .get_state = nullptr,
     .set_state = browse,
     .get_text = location,
     .set_text = navigate,
-    .add_item = nullptr,
-    .count_items = nullptr,
-    .rescale = nullptr,
 };
 
 intptr_t create_web_view(int number, int x, int y, int width, int height, const std::string& address) {
