@@ -363,6 +363,33 @@ TEST_F(GreekProfile, APackedDownloadRunsFromTheTemporaryFolder) {
     EXPECT_FALSE(exists_w(unpacked));
 }
 
+// A name that the system's code page cannot spell travels through a
+// package: the packer stores it, the unpacking program writes it, Setup
+// installs and records it.
+TEST_F(AnyLanguage, AGreekNameTravelsThroughAPackage) {
+    Distribution dist(ini);
+    fill(dist);
+    const std::wstring greek = wide(dist.path()) + L"Ελένη.txt";
+    HANDLE file = CreateFileW(greek.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "grec", 4, &written, nullptr);
+    CloseHandle(file);
+    std::string package = scratch / "Langues.exe", folder = scratch / "Install\xE9\\";
+    EXPECT_EQ(run_console(in_quotes(program_folder() + "TarvoPack.exe") + " " +
+                              in_quotes(dist.path().substr(0, dist.path().size() - 1)) + " " + in_quotes(package),
+                          scratch / "pack.txt", LIMIT),
+              0)
+        << read_bytes(scratch / "pack.txt");
+    Program run = start_program(package, scratch.path(), "/VERYSILENT /DIR=" + in_quotes(folder));
+    EXPECT_EQ(wait_program_end(run, LIMIT), EXIT_DONE);
+    const std::wstring installed = wide(folder) + L"Ελένη.txt";
+    EXPECT_EQ(read_w(installed), "grec");
+    std::string record = read_bytes(folder + "Uninstall.dat");
+    EXPECT_NE(record.find("\r\n" + utf8(installed) + "\r\n"), std::string::npos) << record;
+    DeleteFileW(greek.c_str());
+    DeleteFileW(installed.c_str());
+}
+
 // A file whose installed path passes 260 characters is installed, recorded
 // and removed like any other.
 TEST_F(AnyLanguage, PathsBeyond260CharactersAreInstalledAndRemoved) {
