@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string_view>
 
 #include "runtime/unicode.h"
@@ -70,8 +69,13 @@ std::string temporary_log_path(const std::string& name) {
                     : c;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, " %04u-%02u-%02u %02u-%02u-%02u.log", now.wYear, now.wMonth, now.wDay,
-                  now.wHour, now.wMinute, now.wSecond);
-    return with_backslash(folder) + file + stamp;
+    // " 2026-12-08 16-49-02.log", without printf, which would bring its
+    // floating-point formatting into the uninstaller.
+    std::string stamp;
+    const WORD parts[] = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    for (int i = 0; i < 6; ++i) {
+        std::string number = std::to_string(parts[i]);
+        stamp += (i == 0 ? " " : i == 3 ? " " : "-") + std::string(number.size() < 2 ? 1 : 0, '0') + number;
+    }
+    return with_backslash(folder) + file + stamp + ".log";
 }

@@ -13,7 +13,7 @@ bool open_run_log(const std::string& path, bool append = false);
 void suspend_run_log();
 void resume_run_log();
 std::string run_log_path();  // the open log's file, "" when none
-// Appends one line of Windows-1252 text; nothing when no log is open.
+// Appends one line of text; nothing when no log is open.
 void run_log(const std::string& line);
 // Appends a message box's title and text, as a wizard run shows it.
 void run_log_message(const std::string& title, const std::string& text);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "runtime/runtime.h"
@@ -123,6 +124,24 @@ TEST_F(Programs, BareNameStartsFromTheCurrentFolder) {
 TEST_F(Programs, MissingProgramsFail) {
     EXPECT_EQ(run_program("", "", "", RUN_WAIT), 0);
     EXPECT_EQ(run_program(dir / "absent.exe", "", "", RUN_WAIT), 0);
+}
+
+// The log a bare /LOG asks for: in the temporary folder, named after the
+// program (a character no file name has made "_") and the time.
+TEST(RunLog, TheTemporaryLogIsNamedAfterTheProgramAndTheTime) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    auto expected = [&](const SYSTEMTIME& t) {
+        char path[MAX_PATH + 64];
+        std::snprintf(path, sizeof path, "%sSetup Car_net %04u-%02u-%02u %02u-%02u-%02u.log", temp, t.wYear, t.wMonth,
+                      t.wDay, t.wHour, t.wMinute, t.wSecond);
+        return std::string(path);
+    };
+    SYSTEMTIME before, after;
+    GetLocalTime(&before);
+    std::string path = temporary_log_path("Setup Car:net");
+    GetLocalTime(&after);
+    EXPECT_TRUE(path == expected(before) || path == expected(after)) << path;
 }
 
 // The codes of each version are tested on the host; here the system's own
