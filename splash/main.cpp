@@ -38,10 +38,10 @@ void show_logo(HBITMAP logo) {
 DWORD parent_process_id() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     DWORD parent = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
         if (entry.th32ProcessID == GetCurrentProcessId()) {
             parent = entry.th32ParentProcessID;
             break;
