@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr int USAGE_ERROR = 3;
-
 struct Options {
     bool english = false;
     bool current_user = false;
@@ -104,14 +102,8 @@ int run_uninstall_preview(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    search_system_folder_only_on_windows();
-    Options o;
-    if (!parse(command_arguments(argc, argv), o)) {
-        std::fputs("usage: tarvo-check [--english] [--current-user] [--quiet | --record] DISTRIBUTION-FOLDER\n"
-                   "       tarvo-check --uninstall INSTALL-FOLDER\n",
-                   stderr);
-        return USAGE_ERROR;
-    }
-    set_binary_output();
-    return o.uninstall ? run_uninstall_preview(o) : run_check(o);
+    return run_tool(argc, argv, parse,
+                    "usage: tarvo-check [--english] [--current-user] [--quiet | --record] DISTRIBUTION-FOLDER\n"
+                    "       tarvo-check --uninstall INSTALL-FOLDER\n",
+                    [](const Options& o) { return o.uninstall ? run_uninstall_preview(o) : run_check(o); });
 }

@@ -25,7 +25,6 @@
 namespace {
 
 constexpr int FAILED = 1;
-constexpr int USAGE_ERROR = 3;
 
 struct Options {
     std::string folder, output, certificate, password_file, stub;
@@ -117,14 +116,8 @@ int pack(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    search_system_folder_only_on_windows();
-    Options o;
-    if (!parse(command_arguments(argc, argv), o)) {
-        std::fputs("usage: tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] "
-                   "[--stub FILE]\n",
-                   stderr);
-        return USAGE_ERROR;
-    }
-    set_binary_output();
-    return pack(o);
+    return run_tool(argc, argv, parse,
+                    "usage: tarvo-pack DISTRIBUTION-FOLDER OUTPUT.exe [--sign CERT.pfx --password-file FILE] "
+                    "[--stub FILE]\n",
+                    pack);
 }
