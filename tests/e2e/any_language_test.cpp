@@ -191,8 +191,8 @@ TEST_F(AnyLanguage, EveryTextReadsAsOnAWesternSystemUnderEveryCodePage) {
 }
 
 // Under a Japanese system a name with an accent still names one folder:
-// everything goes inside it, the update-information file has its name, and
-// the record stays in Windows-1252 bytes.
+// everything goes inside it, the update-information file has its name and
+// the next run finds it there, and the record stays in Windows-1252 bytes.
 TEST_F(AnyLanguage, ANameWithAnAccentKeepsItsFolderUnderAJapaneseSystem) {
     ini.name = ini.shortcut1_name = "Caf\xE9";
     ProgramLocale japanese("ja_JP.UTF-8");
@@ -206,6 +206,10 @@ TEST_F(AnyLanguage, ANameWithAnAccentKeepsItsFolderUnderAJapaneseSystem) {
     EXPECT_NE(read_bytes(cafe + "Uninstall.dat").find("\r\n" + cafe + "App.exe\r\n"), std::string::npos);
     EXPECT_TRUE(exists(start_menu_folder(ini.name) + "Mise \xE0 jour.Txt"));
     EXPECT_TRUE(exists(start_menu_folder(ini.name) + "Caf\xE9.lnk"));
+    // The next run finds the installation through that file.
+    EXPECT_EQ(dist.run_setup("/VERYSILENT /LOG=" + in_quotes(scratch / "again.log"), LIMIT), EXIT_DONE);
+    std::string again = read_bytes(scratch / "again.log");
+    EXPECT_NE(again.find("\r\n" + utf8(wide("Mise \xE0 jour du programme")) + "\r\n"), std::string::npos) << again;
     Program uninstaller = start_program(cafe + "Uninstall.exe", cafe, "/VERYSILENT");
     EXPECT_EQ(wait_program_end(uninstaller, LIMIT), EXIT_DONE);
     EXPECT_FALSE(exists(cafe));
