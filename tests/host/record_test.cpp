@@ -121,6 +121,10 @@ TEST(MenuFolder, OnlyAFolderInsideATarvoFolderIsAProgramMenuFolder) {
     EXPECT_TRUE(is_program_menu_path("C:\\Users\\u\\Programs\\Tarvo\\Carnet\\"));
     EXPECT_TRUE(is_program_menu_path("C:\\Users\\u\\Programs\\tarvo\\Carnet"));
     EXPECT_TRUE(is_program_menu_path("C:\\TARVO\\Carnet\\\\"));
+    // Names are UTF-8, whose letters never hold the byte of "\" (in a
+    // double-byte code page "表" ends with it).
+    EXPECT_TRUE(is_program_menu_path("C:\\Users\\Ελένη\\Programs\\Tarvo\\表示\\"));
+    EXPECT_FALSE(is_program_menu_path("C:\\Users\\Ελένη\\Programs\\Tarvo\\表示\\Sub\\"));
     for (const char* other : {"", "C:\\", "C:", "\\", "Tarvo\\Carnet", "C:\\Programs\\Tarvo\\",
                               "C:\\Programs\\Tarvo\\Carnet\\Sub\\", "C:\\Programs\\Tarvo2\\Carnet\\",
                               "C:\\Programs\\Tarv\\Carnet\\", "C:\\Programs\\Tar\xADvo\\Carnet\\"})
