@@ -47,6 +47,11 @@ void Distribution::copy_program(const std::string& built_name, const std::string
         report_failure(where, "cannot copy " + from + " (error " + std::to_string(GetLastError()) + ")");
 }
 
+void Distribution::add_app_and_template(Where where) const {
+    copy_program("marker.exe", "App.exe", where);
+    write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
+}
+
 Program Distribution::start_setup(Where where) const {
     return start_program(path("Setup.exe"), path(), "", where);
 }

@@ -55,6 +55,9 @@ public:
     void write(const std::string& relative, const std::string& bytes) const;
     void copy_program(const std::string& built_name, const std::string& relative,
                       Where where = Where::current()) const;
+    // The smallest installation: the helper marker.exe as "App.exe", the
+    // program the settings name, and a record template of headers alone.
+    void add_app_and_template(Where where = Where::current()) const;
     std::string path(const std::string& relative = "") const { return folder_.path() + relative; }
     const SetupIni& ini() const { return ini_; }
     // Starts Setup.exe from the folder (with the command line's parameters).

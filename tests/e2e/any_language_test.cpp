@@ -125,11 +125,6 @@ protected:
         remove_shell_traces(ini.name, {ini.shortcut1_name});
     }
 
-    void fill(const Distribution& dist) {
-        dist.copy_program("marker.exe", "App.exe");
-        dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
-    }
-
     Walk walk_through(const Distribution& dist, bool english) {
         Walk walk;
         Program setup = dist.start_setup();
@@ -173,7 +168,7 @@ protected:
 // under the Western one.
 TEST_F(AnyLanguage, EveryTextReadsAsOnAWesternSystemUnderEveryCodePage) {
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     const Walk french = walk_through(dist, false), english = walk_through(dist, true);
     ASSERT_TRUE(holds(french.wizard, L"Button: Créer un raccourci sur le bureau")) << listed(french.wizard);
     ASSERT_TRUE(holds(french.refusal, L"Static: Vous n'avez pas accepté la licence d'utilisation du logiciel"))
@@ -197,7 +192,7 @@ TEST_F(AnyLanguage, ANameWithAnAccentKeepsItsFolderUnderAJapaneseSystem) {
     ini.name = ini.shortcut1_name = "Caf\xE9";
     ProgramLocale japanese("ja_JP.UTF-8");
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     std::string cafe = "C:\\Program files\\Caf\xE9\\";
     EXPECT_EQ(dist.run_setup("/VERYSILENT /LOG=" + in_quotes(scratch / "cafe.log"), LIMIT), EXIT_DONE)
         << read_bytes(scratch / "cafe.log");
@@ -293,7 +288,7 @@ protected:
 
 TEST_F(GreekProfile, InstallsUpdatesAndUninstallsForTheCurrentUser) {
     Distribution first(ini);
-    fill(first);
+    first.add_app_and_template();
     first.write("ancien.txt", "seulement dans la 1.0");
     {
         GreekTemp temp(profile + L"Temp");
@@ -320,7 +315,7 @@ TEST_F(GreekProfile, InstallsUpdatesAndUninstallsForTheCurrentUser) {
     SetupIni newer = ini;
     newer.version = "2.0";
     Distribution second(newer);
-    fill(second);
+    second.add_app_and_template();
     {
         GreekTemp temp(profile + L"Temp");
         EXPECT_EQ(second.run_setup("/VERYSILENT /CURRENTUSER", LIMIT), EXIT_DONE);
@@ -372,7 +367,7 @@ TEST_F(GreekProfile, APackedDownloadRunsFromTheTemporaryFolder) {
 // installs and records it.
 TEST_F(AnyLanguage, AGreekNameTravelsThroughAPackage) {
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     const std::wstring greek = wide(dist.path()) + L"Ελένη.txt";
     HANDLE file = CreateFileW(greek.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     DWORD written = 0;
@@ -398,7 +393,7 @@ TEST_F(AnyLanguage, AGreekNameTravelsThroughAPackage) {
 // and removed like any other.
 TEST_F(AnyLanguage, PathsBeyond260CharactersAreInstalledAndRemoved) {
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     std::string deep = "docs\\" + std::string(60, 'a') + "\\" + std::string(60, 'b') + "\\";
     make_folder(dist.path("docs"));
     make_folder(dist.path("docs\\" + std::string(60, 'a')));

@@ -196,11 +196,6 @@ protected:
         remove_shell_traces(ini.name, {ini.shortcut1_name});
     }
 
-    void fill(const Distribution& dist) const {
-        dist.copy_program("marker.exe", "App.exe");
-        dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
-    }
-
     // The wizard's layout in the language chosen in its language window.
     HWND open_wizard(Program& setup, bool english, int dpi) {
         HWND language = wait_built_window(setup, "Langue / Language", "ComboBox");
@@ -254,7 +249,7 @@ TEST_P(Scale, EveryWindowIsLaidOutForIt) {
     const int dpi = GetParam();
     DisplayScale scale(dpi);
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
 
     // French: the language window, the wizard, the licence window, the
     // result window and the uninstaller.
@@ -364,7 +359,7 @@ TEST_F(KitRun, EnterWalksThroughTheInstallationAndTheUninstallation) {
     ini.name = "KitKeys";
     ini.shortcut1_name = "KitKeys";
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     Program setup = dist.start_setup();
     HWND language = wait_built_window(setup, "Langue / Language", "ComboBox");
     ASSERT_NE(language, nullptr);
@@ -422,7 +417,8 @@ TEST_F(KitRun, EnterWalksThroughTheInstallationAndTheUninstallation) {
     // once the licence window has handed the activation back.
     ASSERT_TRUE(wait_until(
         [&] {
-            GUITHREADINFO info{sizeof info};
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
             return GetGUIThreadInfo(GetWindowThreadProcessId(result, nullptr), &info) && info.hwndActive == result;
         },
         LIMIT));
@@ -447,7 +443,7 @@ TEST_F(KitRun, EscapeClosesTheLicenceAndQuitsWithNothingMade) {
     ini.shortcut1_name = "KitEscape";
     ini.multilingual = "0";
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     Program setup = dist.start_setup();
     HWND wizard = wait_window(setup, ini.title(), "", LIMIT);
     ASSERT_NE(wizard, nullptr);
@@ -514,7 +510,7 @@ TEST_F(KitRun, ScreenReadersNameTheControlsWhoseTextSaysNothing) {
         GTEST_SKIP() << "this system's accessibility property service gives no names (Wine: SetHwndPropStr is not "
                         "implemented), so screen readers read the controls' texts";
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     Program setup = dist.start_setup();
     HWND language = wait_built_window(setup, "Langue / Language", "ComboBox");
     ASSERT_NE(language, nullptr);

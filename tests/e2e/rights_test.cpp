@@ -36,11 +36,6 @@ protected:
         remove_tree(shell_folder(CSIDL_APPDATA) + ini.name);
     }
 
-    void fill(const Distribution& dist) {
-        dist.copy_program("marker.exe", "App.exe");
-        dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
-    }
-
     ScratchFolder scratch;
     std::string dir = scratch / "Installe\\";
     std::string markers = scratch / "markers.txt";
@@ -51,7 +46,7 @@ protected:
 
 TEST_F(Rights, TheWizardHandsAnInstallationForAllUsersToAnElevatedRun) {
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     Program wizard_run = start_program_limited(dist.path("Setup.exe"), dist.path(), "/LOG=" + in_quotes(log));
     HWND wizard = wait_wizard(wizard_run, ini);
     ASSERT_NE(wizard, nullptr);
@@ -79,7 +74,7 @@ TEST_F(Rights, TheWizardHandsAnInstallationForAllUsersToAnElevatedRun) {
 
 TEST_F(Rights, AnInstallationForTheCurrentUserIsMadeInPlace) {
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     Program wizard_run = start_program_limited(dist.path("Setup.exe"), dist.path(), "/LOG=" + in_quotes(log));
     HWND wizard = wait_wizard(wizard_run, ini);
     ASSERT_NE(wizard, nullptr);
@@ -97,7 +92,7 @@ TEST_F(Rights, AnInstallationForTheCurrentUserIsMadeInPlace) {
 TEST_F(Rights, AnElevatedRunTrustsNoFolderOthersCouldHaveFilledAndRunsNothingItDidNotCopy) {
     ini.install_program = "prep.exe";
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     dist.copy_program("marker.exe", "prep.exe");
     // An earlier installation, with a link inside: its uninstaller is not
     // run, nothing is copied.
@@ -185,14 +180,14 @@ TEST_F(Rights, NamesThatLeaveTheirFoldersAreRefusedOrLeftOut) {
     SetupIni bad = ini;
     bad.name = "..\\..\\Windows";
     Distribution refused(bad);
-    fill(refused);
+    refused.add_app_and_template();
     EXPECT_EQ(refused.run_setup("/VERYSILENT /DIR=" + in_quotes(dir) + " /LOG=" + in_quotes(log), LIMIT), EXIT_FAILED);
     EXPECT_FALSE(exists(dir));
     EXPECT_NE(read_bytes(log).find("\r\nThe program's name \"..\\..\\Windows\" cannot be a folder name"), std::string::npos);
 
     ini.shortcut1_name = "..\\..\\KitRights";
     Distribution dist(ini);
-    fill(dist);
+    dist.add_app_and_template();
     EXPECT_EQ(dist.run_setup("/VERYSILENT /DIR=" + in_quotes(dir) + " /LOG=" + in_quotes(log), LIMIT), EXIT_DONE);
     EXPECT_TRUE(exists(dir + "App.exe"));
     EXPECT_FALSE(exists(shell_folder(CSIDL_PROGRAMS) + "KitRights.lnk"));

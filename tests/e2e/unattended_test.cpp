@@ -78,8 +78,7 @@ protected:
 
     // A program, a help file and the record's template.
     void fill(const Distribution& dist) {
-        dist.copy_program("marker.exe", "App.exe");
-        dist.write("Uninstall.dat", "[Langue]\r\n--\r\n[Fichiers]\r\n");
+        dist.add_app_and_template();
         make_folder(dist.path("docs"));
         dist.write("docs\\aide.txt", "aide");
     }
