@@ -27,6 +27,7 @@
 #include "runtime/folder_rights.h"
 #include "runtime/loaded_library.h"
 #include "runtime/switches.h"
+#include "runtime/unicode.h"
 #include "selfextract/unpack_window.h"
 
 namespace {
@@ -56,15 +57,6 @@ bool handed_over = false;
 // A silent run says nothing: its exit code tells.
 void say(const wchar_t* text) {
     if (display == DISPLAY_WIZARD) MessageBoxW(nullptr, text, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-}
-
-// The package's texts (its title, its paths) are UTF-8; the reader refuses
-// a path that is not.
-std::wstring wide(const std::string& utf8) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-    return text;
 }
 
 // The program's own file, mapped whole for reading.
@@ -290,18 +282,9 @@ int run() {
 
 }  // namespace
 
-// The command line as UTF-8, the form the switches are read in.
-std::string command_line_text() {
-    const wchar_t* line = GetCommandLineW();
-    int length = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
-    std::string text(length > 0 ? length - 1 : 0, '\0');
-    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     search_system_folder_only();
-    SetupOptions options = parse_setup_options(command_line_parameters(command_line_text()));
+    SetupOptions options = parse_setup_options(command_line_parameters(narrow(GetCommandLineW())));
     display = options.display;
     handed_over = options.handover;
     return run();
