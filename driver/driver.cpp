@@ -901,6 +901,18 @@ HWND focused_control(HWND window) {
     return info.hwndFocus;
 }
 
+bool wait_active(HWND window, DWORD limit_ms, Where where) {
+    bool active = wait_until(
+        [&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == window;
+        },
+        limit_ms);
+    if (!active) report_failure(where, "the window did not become active within " + std::to_string(limit_ms) + " ms");
+    return active;
+}
+
 bool press_key(HWND window, UINT key, Where where) {
     HWND target = focused_control(window);
     if (!target) target = window;

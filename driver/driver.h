@@ -162,6 +162,10 @@ bool request_close(HWND window, Where where = Where::current());
 // program that has the focus (null for none), and a key pressed and let go
 // there (posted to the focused control, else to the window).
 HWND focused_control(HWND window);
+// Waits until the window is the active one of its program, the window the
+// program takes keys for (after a window over it has closed, say); false,
+// reported, when it is not within the limit.
+bool wait_active(HWND window, DWORD limit_ms, Where where = Where::current());
 bool press_key(HWND window, UINT key, Where where = Where::current());
 
 // WM_DPICHANGED as Windows sends it when a window moves to a screen of

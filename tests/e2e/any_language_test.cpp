@@ -357,6 +357,7 @@ TEST_F(GreekProfile, APackedDownloadRunsFromTheTemporaryFolder) {
     std::wstring unpacked = profile + L"Temp\\" + found.cFileName + L"\\";
     EXPECT_TRUE(exists_w(unpacked + L"Licence\\Licence.htm"));
     EXPECT_TRUE(licence_window_answers(setup, wizard, BANNER));
+    ASSERT_TRUE(wait_active(wizard, LIMIT));
     press_key(wizard, VK_ESCAPE);
     EXPECT_EQ(wait_program_end(package, LIMIT), EXIT_CANCELLED);
     EXPECT_FALSE(exists_w(unpacked));

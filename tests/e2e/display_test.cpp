@@ -415,13 +415,7 @@ TEST_F(KitRun, EnterWalksThroughTheInstallationAndTheUninstallation) {
     ASSERT_TRUE(IsWindow(result) && control_enabled(result, FINISH_BUTTON));
     // The program takes keys for its active window: the result window again
     // once the licence window has handed the activation back.
-    ASSERT_TRUE(wait_until(
-        [&] {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            return GetGUIThreadInfo(GetWindowThreadProcessId(result, nullptr), &info) && info.hwndActive == result;
-        },
-        LIMIT));
+    ASSERT_TRUE(wait_active(result, LIMIT));
     press_key(result, VK_RETURN);
     EXPECT_EQ(wait_program_end(setup, LIMIT), EXIT_DONE);
     EXPECT_TRUE(close_folder_window(ini.name, LIMIT));
