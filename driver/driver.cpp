@@ -914,8 +914,11 @@ bool wait_active(HWND window, DWORD limit_ms, Where where) {
 }
 
 bool press_key(HWND window, UINT key, Where where) {
+    // The focused control of that window; the window itself while the focus
+    // is elsewhere (a window over it that just closed): the program looks
+    // for the focus itself when it takes the key.
     HWND target = focused_control(window);
-    if (!target) target = window;
+    if (!target || !IsWindow(target) || (target != window && !IsChild(window, target))) target = window;
     LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
     if (PostMessageA(target, WM_KEYDOWN, key, scan | 1) &&
         PostMessageA(target, WM_KEYUP, key, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
